@@ -1,0 +1,188 @@
+#include "core/App.h"
+
+#include <algorithm>
+#include <charconv>
+#include <sstream>
+
+std::string  AppDir;
+bool         QuitRequested = false;
+bool         RestartRequested = false;
+bool         MenuActive = true;
+bool         NetworkGame = false;
+bool         NetworkHost = false;
+int          Language = 0;
+bool         FastLoad = false;
+int          FrameTime = 0;
+std::int64_t LastTick = 0;
+TPoint       WindowSize;
+TPoint       ScreenCenter;
+TPoint       CursorScreenPos;
+TPoint       CursorClientPos;
+TPoint       MouseReference;
+int          Viewport[4] = {0, 0, 0, 0};
+bool LogEnabled = false, ShowFps = false, FixedFps = false, LeftTop = false, NeedCursorPosition = false;
+bool ResizeSeen = false;
+
+namespace {
+
+struct TSwitchHelp {
+    const char *Keyword;
+    const char *Value;
+    const char *Meaning;
+};
+
+constexpr TSwitchHelp SwitchHelp[] = {
+    {"-log", "", "write the start-up trace to log.txt beside the game"},
+    {"-fps", "", "kept when the game restarts itself"},
+    {"-fixedfps", "", "run every frame with a fixed 25 ms step"},
+    {"-fastload", "", "do not preload the model catalogue when a mission loads"},
+    {"-eng", "", "English texts"},
+    {"-rus", "", "Russian texts"},
+    {"-lefttop", "", "place the window at the top-left corner of the screen"},
+    {"-needcursorposition", "", "show the crosshair's aim point in the window title"},
+    {"-windowed", "", "play in a window whatever the configuration says"},
+    {"-nowait", "", "skip the 2 second wait at start-up"},
+    {"-frames", "N", "quit after N frames, as the Exit page would"},
+    {"-screenshot", "FILE", "when quitting, write the last frame shown to FILE as PNG"},
+    {"-batch", "", "never show a message box: its text goes to standard error and the answer is Abort"},
+    {"-map", "FILE", "start the mission FILE (relative to the game folder) without the menu"},
+    {"-help", "", "print this list and exit"},
+};
+
+std::vector<std::string> SplitBlanks(const std::string &text)
+{
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+} // namespace
+
+TCommandLine ParseCommandLine(const std::vector<std::string> &args)
+{
+    TCommandLine cmd;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::vector<std::string> words = SplitBlanks(args[i]);
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            const std::string &word = words[w];
+            // A switch's value is the next word of the same argument, or else the next argument
+            // whole, blanks and all.
+            auto value = [&]() -> std::string {
+                if (w + 1 < words.size())
+                    return words[++w];
+                if (i + 1 >= args.size())
+                    throw TCommandLineError("Switch " + word + " needs a value");
+                return args[++i];
+            };
+            if (word == "-log") cmd.LogEnabled = true;
+            else if (word == "-fps") cmd.ShowFps = true;
+            else if (word == "-fixedfps") cmd.FixedFps = true;
+            else if (word == "-fastload") cmd.FastLoad = true;
+            else if (word == "-eng") cmd.Language = 0;
+            else if (word == "-rus") cmd.Language = 1;
+            else if (word == "-lefttop") cmd.LeftTop = true;
+            else if (word == "-needcursorposition") cmd.NeedCursorPosition = true;
+            else if (word == "-windowed") cmd.Windowed = true;
+            else if (word == "-nowait") cmd.NoWait = true;
+            else if (word == "-batch") cmd.Batch = true;
+            else if (word == "-help" || word == "--help") cmd.Help = true;
+            else if (word == "-screenshot") cmd.Screenshot = value();
+            else if (word == "-map") cmd.Map = value();
+            else if (word == "-frames") {
+                const std::string text = value();
+                int n = -1;
+                const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+                if (ec != std::errc() || end != text.data() + text.size() || n < 0)
+                    throw TCommandLineError("Switch -frames needs a whole number of frames, not \"" + text + "\"");
+                cmd.Frames = n;
+            } else
+                throw TCommandLineError("Unknown switch \"" + word + "\" (try -help)");
+        }
+    }
+    return cmd;
+}
+
+std::string CommandLineHelp()
+{
+    std::string text = "Usage: zephrona [switches]\n";
+    for (const TSwitchHelp &s : SwitchHelp) {
+        std::string left = std::string(s.Keyword) + (*s.Value ? std::string(" ") + s.Value : "");
+        left.resize(std::max<std::size_t>(left.size() + 2, 22), ' ');
+        text += "  " + left + s.Meaning + "\n";
+    }
+    return text;
+}
+
+std::string RestartArguments(bool logEnabled, bool showFps, bool fixedFps, bool fastLoad, int language,
+                             bool leftTop, bool needCursorPosition)
+{
+    std::string args;
+    if (logEnabled) args += "-log ";
+    if (showFps) args += "-fps ";
+    if (fixedFps) args += "-fixedfps ";
+    if (fastLoad) args += "-fastload ";
+    if (language == 0) args += "-eng ";
+    if (language == 1) args += "-rus ";
+    if (leftTop) args += "-lefttop ";
+    if (needCursorPosition) args += "-needcursorposition ";
+    return args;
+}
+
+TPoint ResolutionSize(int index, int desktopWidth, int desktopHeight)
+{
+    switch (index) {
+    case 0: return {800, 600};
+    case 1: return {1024, 768};
+    case 2: return {1280, 1024};
+    case 3: return {desktopWidth / 2 * 2, desktopHeight / 2 * 2};
+    case 4: return {320, 200};
+    case 5: return {640, 480};
+    default: return {800, 600};
+    }
+}
+
+TPoint WindowPosition(bool leftTop, TPoint desktop, TPoint window)
+{
+    if (leftTop)
+        return {0, 0};
+    return {(desktop.x - window.x) / 2, (desktop.y - window.y) / 2};
+}
+
+void ApplyResize(int width, int height, TPoint corner)
+{
+    ScreenCenter = {width / 2, height / 2};
+    if (!ResizeSeen && width > 0 && height > 0) {
+        ResizeSeen = true;
+        PixelSizeX = 2.0f / float(width);
+        PixelSizeY = 2.0f / float(height);
+        VirtualPixelX = 1.0f / 512;
+        VirtualPixelY = 1.0f / 384;
+        ScreenWidth = width;
+        ScreenHeight = height;
+        UiScale = float(width) / 1024.0f;
+    }
+    ScreenCenter.x += corner.x;
+    ScreenCenter.y += corner.y;
+}
+
+int MeasuredFrameTime(std::int64_t now, std::int64_t last)
+{
+    const std::int64_t elapsed = now - last;
+    return elapsed < 1 ? 1 : elapsed > 1000000 ? 1000000 : int(elapsed);
+}
+
+int FixedStepSleep(int measured, bool fixedStep)
+{
+    return fixedStep && measured < MaxFrameStep ? MaxFrameStep - measured : 0;
+}
+
+int GameFrameTime(int measured, bool fixedStep, bool enterDown)
+{
+    int step = measured;
+    if (fixedStep && step < MaxFrameStep)
+        step = MaxFrameStep;
+    step = std::min(step, MaxFrameStep);
+    return enterDown ? 0 : step;
+}

@@ -1,0 +1,186 @@
+#include "core/Game.h"
+
+#include "core/Files.h"
+#include "core/Log.h"
+#include "core/Random.h"
+#include "core/Splash.h"
+#include "core/Text.h"
+#include "data/Config.h"
+
+#include <IL/il.h>
+#include <GL/gl.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int VkReturn = 13;
+constexpr int VkEscape = 27;
+
+unsigned SplashTexture = 0;
+
+// Services are created once and live for the whole process; none is destroyed explicitly.
+void StartServices(const TCommandLine &cmd)
+{
+    ResizeHandler = [](int width, int height) { ApplyResize(width, height, WindowCorner()); };
+    // Numbers in text use the game's own comma conversions; the C locale stays for the libraries.
+    SetTimerResolution1ms();
+
+    LogEnabled = cmd.LogEnabled;
+    ShowFps = cmd.ShowFps;
+    FixedFps = cmd.FixedFps;
+    LeftTop = cmd.LeftTop;
+    NeedCursorPosition = cmd.NeedCursorPosition;
+    FastLoad = cmd.FastLoad;
+    Language = cmd.Language;
+
+    AppDir = ExecutableDir();
+    LogFile = new TLOgFile(AppDir + "log.txt", LogEnabled);
+    LogWrite("Loading Archive");
+    Config = new TConfig();
+    LogWrite("Loading Config");
+
+    const std::uint64_t counter = HighResolutionCounter();
+    Randomize(counter ? counter : std::uint64_t(TickCount()));
+    QuitRequested = false;
+}
+
+// Opens the window; false when it could not be created (the reason has been shown).
+bool OpenWindow(const TCommandLine &cmd)
+{
+    const TPoint desktop{ScreenWidthMetric(), ScreenHeightMetric()};
+    WindowSize = ResolutionSize(Config->Resolution, desktop.x, desktop.y);
+    LogWrite("Creating Window");
+    const std::string title = "Zephrona: Sky Rampart";
+    if (!CreateGLWindow(WindowSize.x, WindowSize.y, Config->FullScreen && !cmd.Windowed, title, Config->ColorBits))
+        return false;
+    LogWrite("Window created.");
+    FocusWindow();
+    ForegroundWindow();
+    ShowMouseCursor(false);
+
+    const TPoint position = WindowPosition(LeftTop, desktop, WindowSize);
+    ScreenCenter.x += position.x;
+    ScreenCenter.y += position.y;
+    const TPoint client = ClientRect();
+    Viewport[0] = 0;
+    Viewport[1] = 0;
+    Viewport[2] = client.x;
+    Viewport[3] = client.y;
+    if (!WindowFullScreen)
+        MoveWindowTo(position.x, position.y, WindowSize.x, WindowSize.y);
+    return true;
+}
+
+void InitGraphics()
+{
+    LogWrite("Init GL Ext");
+    LogWrite("Init IL");
+    ilInit();
+    MouseReference = ScreenCenter;
+
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+
+    LogWrite("Loading TexLib");
+    LogWrite("Loading MdlLib");
+    LogWrite("Loading Out2D");
+
+    LogWrite("Loading IMage");
+    SplashTexture = LoadSplashTexture(AppDir + "Data\\Menu\\" + "Logo.png");
+    DrawSplash(SplashTexture);
+    SwapBuffersNow();
+}
+
+void StartGameServices()
+{
+    LogWrite("Loading Controls");
+    LogWrite("Create effects control");
+    LogWrite("Create effects control");
+    LogWrite("Create billboards control");
+    LogWrite("Create noise control");
+    LogWrite("Loading Environment");
+    LogWrite("Loading Misc");
+    LogWrite("Loading HUD");
+    LogWrite(Cp1251FromUtf8("Загружаются меню"));
+    glDisable(GL_POLYGON_SMOOTH);
+    LastTick = TickCount();
+    LogWrite(Cp1251FromUtf8("Запуск игры"));
+}
+
+// Until the menu arrives its frame keeps the splash on screen; Escape leaves the game.
+void MenuFrame()
+{
+    DrawSplash(SplashTexture);
+    if (KeyDown(VkEscape))
+        QuitRequested = true;
+}
+
+void RunFrames(const TCommandLine &cmd)
+{
+    int framesRun = 0;
+    while (!QuitRequested) {
+        if (cmd.Frames >= 0 && framesRun >= cmd.Frames) {
+            QuitRequested = true;   // as the Exit page does
+            break;
+        }
+        ++framesRun;
+
+        PumpMessage();
+        const std::int64_t now = TickCount();
+        const int measured = MeasuredFrameTime(now, LastTick);
+        LastTick = now;
+        const bool fixedStep = FixedFps || NetworkGame;
+        SleepMs(FixedStepSleep(measured, fixedStep));
+        FrameTime = GameFrameTime(measured, fixedStep, KeyDown(VkReturn));
+
+        if (!HasFocus() && !NetworkGame) {
+            SleepMs(500);
+            continue;
+        }
+        CursorScreenPos = GetCursor();
+        CursorClientPos = GetCursorClient();
+
+        if (MenuActive) {
+            MenuFrame();
+        } else {
+            SetCursor(ScreenCenter.x, ScreenCenter.y);
+        }
+        SwapBuffersNow();
+    }
+}
+
+} // namespace
+
+int RunGame(const TCommandLine &cmd)
+{
+    if (!cmd.NoWait)
+        SleepMs(2000);   // lets an instance that restarted this one finish exiting
+    StartServices(cmd);
+    if (!cmd.Screenshot.empty())
+        KeepShownFrames(true);
+    if (!OpenWindow(cmd))
+        return ExitNoWindow;
+    InitGraphics();
+    StartGameServices();
+
+    RunFrames(cmd);
+
+    KillGLWindow();
+    int status = ExitOk;
+    if (!cmd.Screenshot.empty() && !WriteShownFrame(cmd.Screenshot)) {
+        std::fprintf(stderr, "Cannot write the screenshot \"%s\"\n", cmd.Screenshot.c_str());
+        status = ExitFailure;
+    }
+    ShellOpen("play.url");
+    if (RestartRequested)
+        ShellRun(ExecutablePath(), RestartArguments(LogEnabled, ShowFps, FixedFps, FastLoad, Language, LeftTop,
+                                                    NeedCursorPosition));
+    return status;
+}

@@ -1,0 +1,255 @@
+// End-to-end runs of the real game under an X display: start-up, the frame loop and shut-down.
+
+#include "core/Text.h"
+
+#include <IL/il.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+extern char **environ;
+
+namespace {
+
+std::string ReadAll(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct TRun {
+    int Status = -1;       // exit status, or -1 if it did not exit normally
+    std::string Stdout, Stderr;
+};
+
+std::vector<std::string> SplitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+struct TImage {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgba;
+    const unsigned char *at(int x, int y) const { return &rgba[(std::size_t(y) * w + x) * 4]; }
+};
+
+TImage LoadPng(const fs::path &path)
+{
+    static bool started = (ilInit(), true);
+    (void)started;
+    TImage image;
+    ILuint id = 0;
+    ilGenImages(1, &id);
+    ilBindImage(id);
+    if (ilLoad(IL_PNG, path.c_str()) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
+        image.w = ilGetInteger(IL_IMAGE_WIDTH);
+        image.h = ilGetInteger(IL_IMAGE_HEIGHT);
+        const unsigned char *data = ilGetData();
+        image.rgba.assign(data, data + std::size_t(image.w) * image.h * 4);
+        // The image library may hand rows bottom first: turn them top first.
+        if (ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT)
+            for (int y = 0; y < image.h / 2; ++y)
+                std::swap_ranges(image.rgba.begin() + std::ptrdiff_t(y) * image.w * 4,
+                                 image.rgba.begin() + std::ptrdiff_t(y + 1) * image.w * 4,
+                                 image.rgba.begin() + std::ptrdiff_t(image.h - 1 - y) * image.w * 4);
+    }
+    ilDeleteImages(1, &id);
+    return image;
+}
+
+// A private copy of the game folder for each test, so that runs do not share "log.txt" and the
+// user files. The executable and data are hard links where the file system allows.
+class GameRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
+        Dir = fs::path(ZEPHRONA_TEST_DIR) / testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(Dir);
+        fs::create_directories(Dir);
+        const fs::path game(ZEPHRONA_GAME_DIR);
+        fs::copy(game / "zephrona", Dir / "zephrona", fs::copy_options::create_hard_links);
+        fs::copy(game / "Data", Dir / "Data", fs::copy_options::recursive | fs::copy_options::create_hard_links);
+    }
+
+    // Runs the game with Args, on the test's display or none, waiting at most a minute.
+    TRun Run(std::vector<std::string> args, bool withDisplay = true)
+    {
+        const fs::path out = Dir / "stdout.txt", err = Dir / "stderr.txt";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const std::string exe = (Dir / "zephrona").string();
+        args.insert(args.begin(), exe);
+        std::vector<char *> argv;
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::vector<std::string> env;
+        for (char **e = environ; *e; ++e)
+            if (std::string(*e).rfind("DISPLAY=", 0) != 0)
+                env.emplace_back(*e);
+        if (const char *own = std::getenv("DISPLAY"); own && withDisplay)
+            env.push_back(std::string("DISPLAY=") + own);
+        std::vector<char *> envp;
+        for (std::string &e : env)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+
+        pid_t pid = 0;
+        TRun run;
+        const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0) {
+            ADD_FAILURE() << "cannot start " << exe;
+            return run;
+        }
+        int status = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                ADD_FAILURE() << "the game did not quit";
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        run.Stdout = ReadAll(out);
+        run.Stderr = ReadAll(err);
+        return run;
+    }
+
+    fs::path Dir;
+};
+
+const std::vector<std::string> StartUpLines = {
+    "Loading Archive", "Loading Config", "Creating Window", "Window created.", "Init GL Ext", "Init IL",
+    "Loading TexLib", "Loading MdlLib", "Loading Out2D", "Loading IMage", "Loading Controls",
+    "Create effects control", "Create effects control", "Create billboards control", "Create noise control",
+    "Loading Environment", "Loading Misc", "Loading HUD",
+    Cp1251FromUtf8("Загружаются меню"), Cp1251FromUtf8("Запуск игры"),
+};
+
+bool IsBlack(const unsigned char *p) { return p[0] < 8 && p[1] < 8 && p[2] < 8; }
+
+} // namespace
+
+TEST_F(GameRun, SplashScreenshotShowsTheLogoAtTheCentre)
+{
+    const fs::path shot = Dir / "splash.png";
+    const TRun run = Run({"-log", "-nowait", "-windowed", "-batch", "-frames", "0", "-screenshot", shot.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(SplitLines(ReadAll(Dir / "log.txt")), StartUpLines);
+
+    const TImage image = LoadPng(shot);
+    ASSERT_EQ(image.w, 800);   // the default resolution
+    ASSERT_EQ(image.h, 600);
+    // The logo fills a 512 x 64 box at the centre; everything else is the cleared screen.
+    int lit = 0, inside = 0;
+    for (int y = 0; y < image.h; ++y)
+        for (int x = 0; x < image.w; ++x) {
+            const bool inBox = x >= 400 - 256 && x < 400 + 256 && y >= 300 - 32 && y < 300 + 32;
+            if (!inBox) {
+                ASSERT_TRUE(IsBlack(image.at(x, y))) << "lit at " << x << "," << y;
+                continue;
+            }
+            ++inside;
+            const unsigned char *p = image.at(x, y);
+            lit += p[0] + p[1] + p[2] > 300;
+        }
+    EXPECT_GT(lit, inside / 10) << "the logo is not bright enough to be seen";
+    // The title letters are bright in the middle of the box, with dark gaps between them.
+    int changes = 0;
+    auto bright = [&](int x) {
+        const unsigned char *p = image.at(x, 282);
+        return p[0] + p[1] + p[2] > 400;
+    };
+    for (int x = 400 - 200; x < 400 + 200; ++x)
+        changes += bright(x) != bright(x + 1);
+    EXPECT_GE(changes, 8) << "no letters across the middle of the logo";
+}
+
+TEST_F(GameRun, FrameLoopRunsAndQuitsNormally)
+{
+    const fs::path shot = Dir / "frame.png";
+    const TRun run = Run({"-nowait", "-windowed", "-batch", "-log", "-frames", "30", "-screenshot", shot.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(SplitLines(ReadAll(Dir / "log.txt")), StartUpLines);
+    const TImage image = LoadPng(shot);
+    ASSERT_EQ(image.w, 800);
+    EXPECT_FALSE(IsBlack(image.at(400, 292))) << "the last frame shown lost the logo";
+}
+
+TEST_F(GameRun, WithoutLogSwitchLogFileIsLeftAlone)
+{
+    std::ofstream(Dir / "log.txt", std::ios::binary) << "earlier run\r\n";
+    const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "2"});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(ReadAll(Dir / "log.txt"), "earlier run\r\n");
+}
+
+TEST_F(GameRun, DataIsFoundWhateverTheLetterCaseOnDisk)
+{
+    fs::rename(Dir / "Data" / "Menu" / "Logo.png", Dir / "Data" / "Menu" / "LOGO.PNG");
+    fs::rename(Dir / "Data", Dir / "data");
+    const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
+    EXPECT_EQ(run.Status, 0) << run.Stderr;
+}
+
+TEST_F(GameRun, MissingLogoEndsWithTheFileNamed)
+{
+    fs::remove(Dir / "Data" / "Menu" / "Logo.png");
+    const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Stderr.find("File not found: \"" + Dir.string() + "/Data\\Menu\\Logo.png\""), std::string::npos)
+        << run.Stderr;
+}
+
+TEST_F(GameRun, NoDisplayFailsCleanlyWithoutWritingUserFiles)
+{
+    const TRun run = Run({"-nowait", "-log", "-frames", "1"}, false);
+    EXPECT_EQ(run.Status, 4);
+    EXPECT_NE(run.Stderr.find("Error: "), std::string::npos) << run.Stderr;
+    EXPECT_EQ(SplitLines(ReadAll(Dir / "log.txt")),
+              (std::vector<std::string>{"Loading Archive", "Loading Config", "Creating Window"}));
+    EXPECT_FALSE(fs::exists(Dir / "Config.cfg"));
+    EXPECT_FALSE(fs::exists(Dir / "keys.cfg"));
+}
+
+TEST_F(GameRun, CommandLineHelpAndErrors)
+{
+    TRun run = Run({"-help"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Stdout.find("-screenshot FILE"), std::string::npos) << run.Stdout;
+    EXPECT_FALSE(fs::exists(Dir / "log.txt"));
+
+    run = Run({"-nowait", "-bogus"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Stderr, "Unknown switch \"-bogus\" (try -help)\n");
+}
