@@ -6,6 +6,7 @@
 #include "core/Splash.h"
 #include "core/Text.h"
 #include "data/Config.h"
+#include "data/Extractor.h"
 
 #include <IL/il.h>
 #include <GL/gl.h>
@@ -37,6 +38,10 @@ void StartServices(const TCommandLine &cmd)
     AppDir = ExecutableDir();
     LogFile = new TLOgFile(AppDir + "log.txt", LogEnabled);
     LogWrite("Loading Archive");
+    Extractor = new TExtractor();
+    if (FileExists(AppDir + "Data.dpg"))
+        Extractor->LoadFromFile(AppDir + "Data.dpg");
+    Extractor->SetPath(AppDir);
     Config = new TConfig();
     LogWrite("Loading Config");
 

@@ -1,7 +1,7 @@
 #include "core/Splash.h"
 
 #include "core/App.h"
-#include "core/Files.h"
+#include "data/Extractor.h"
 
 #include <IL/il.h>
 #include <GL/gl.h>
@@ -11,13 +11,11 @@
 
 unsigned LoadSplashTexture(const std::string &path)
 {
-    if (!FileExists(path))
-        throw std::runtime_error("File not found: \"" + path + "\"");
-    const std::string disk = DiskPath(path);
+    const TMemFile file(path, Extractor);
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    if (!ilLoad(IL_PNG, disk.c_str()) || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
+    if (!ilLoadL(IL_PNG, file.Data.data(), ILuint(file.Size())) || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
         ilDeleteImages(1, &image);
         throw std::runtime_error("Cannot read the PNG image \"" + path + "\"");
     }

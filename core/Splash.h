@@ -1,6 +1,6 @@
 #pragma once
 // The splash logo shown while the game loads. The texture library takes over image loading when it
-// lands; until then this small loader reads the logo from the disk.
+// lands; until then this small loader reads the logo through the archive.
 
 #include <string>
 

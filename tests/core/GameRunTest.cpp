@@ -1,5 +1,6 @@
 // End-to-end runs of the real game under an X display: start-up, the frame loop and shut-down.
 
+#include "core/Png.h"
 #include "core/Text.h"
 
 #include <IL/il.h>
@@ -10,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -92,7 +94,7 @@ protected:
         fs::create_directories(Dir);
         const fs::path game(ZEPHRONA_GAME_DIR);
         fs::copy(game / "zephrona", Dir / "zephrona", fs::copy_options::create_hard_links);
-        fs::copy(game / "Data", Dir / "Data", fs::copy_options::recursive | fs::copy_options::create_hard_links);
+        fs::copy(game / "Data.dpg", Dir / "Data.dpg", fs::copy_options::create_hard_links);
     }
 
     // Runs the game with Args, on the test's display or none, waiting at most a minute.
@@ -158,6 +160,16 @@ const std::vector<std::string> StartUpLines = {
 
 bool IsBlack(const unsigned char *p) { return p[0] < 8 && p[1] < 8 && p[2] < 8; }
 
+// The start-up lines of the log, without the archive's own lines about what it holds and finds.
+std::vector<std::string> StartUpLog(const fs::path &dir)
+{
+    std::vector<std::string> lines;
+    for (const std::string &line : SplitLines(ReadAll(dir / "log.txt")))
+        if (line.rfind("Extractor.", 0) != 0 && line.rfind("  ", 0) != 0)
+            lines.push_back(line);
+    return lines;
+}
+
 } // namespace
 
 TEST_F(GameRun, SplashScreenshotShowsTheLogoAtTheCentre)
@@ -165,7 +177,12 @@ TEST_F(GameRun, SplashScreenshotShowsTheLogoAtTheCentre)
     const fs::path shot = Dir / "splash.png";
     const TRun run = Run({"-log", "-nowait", "-windowed", "-batch", "-frames", "0", "-screenshot", shot.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
-    EXPECT_EQ(SplitLines(ReadAll(Dir / "log.txt")), StartUpLines);
+    EXPECT_EQ(StartUpLog(Dir), StartUpLines);
+    const std::vector<std::string> log = SplitLines(ReadAll(Dir / "log.txt"));
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[1], "Extractor.LoadFromFile " + Dir.string() + "/Data.dpg");
+    EXPECT_EQ(log[2], "Extractor.FileList:");
+    EXPECT_NE(std::find(log.begin(), log.end(), "Extractor.FileFound " + Dir.string() + "/Data\\Menu\\Logo.png"), log.end());
 
     const TImage image = LoadPng(shot);
     ASSERT_EQ(image.w, 800);   // the default resolution
@@ -200,7 +217,7 @@ TEST_F(GameRun, FrameLoopRunsAndQuitsNormally)
     const fs::path shot = Dir / "frame.png";
     const TRun run = Run({"-nowait", "-windowed", "-batch", "-log", "-frames", "30", "-screenshot", shot.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
-    EXPECT_EQ(SplitLines(ReadAll(Dir / "log.txt")), StartUpLines);
+    EXPECT_EQ(StartUpLog(Dir), StartUpLines);
     const TImage image = LoadPng(shot);
     ASSERT_EQ(image.w, 800);
     EXPECT_FALSE(IsBlack(image.at(400, 292))) << "the last frame shown lost the logo";
@@ -214,17 +231,39 @@ TEST_F(GameRun, WithoutLogSwitchLogFileIsLeftAlone)
     EXPECT_EQ(ReadAll(Dir / "log.txt"), "earlier run\r\n");
 }
 
-TEST_F(GameRun, DataIsFoundWhateverTheLetterCaseOnDisk)
+TEST_F(GameRun, LooseDataIsFoundWhateverTheLetterCaseOnDisk)
 {
-    fs::rename(Dir / "Data" / "Menu" / "Logo.png", Dir / "Data" / "Menu" / "LOGO.PNG");
-    fs::rename(Dir / "Data", Dir / "data");
+    fs::remove(Dir / "Data.dpg");
+    fs::create_directories(Dir / "data" / "MENU");
+    fs::copy(fs::path(ZEPHRONA_STAGE_DIR) / "Data" / "Menu" / "Logo.png", Dir / "data" / "MENU" / "LOGO.PNG");
     const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
     EXPECT_EQ(run.Status, 0) << run.Stderr;
 }
 
+TEST_F(GameRun, LooseFileOverridesTheArchive)
+{
+    // A plain red picture dropped into the data tree replaces the packed logo.
+    std::vector<std::uint8_t> red(512 * 64 * 4);
+    for (std::size_t i = 0; i < red.size(); i += 4) {
+        red[i] = 255;
+        red[i + 3] = 255;
+    }
+    fs::create_directories(Dir / "Data" / "Menu");
+    ASSERT_TRUE(WritePng((Dir / "Data" / "Menu" / "Logo.png").string(), 512, 64, red));
+    const fs::path shot = Dir / "red.png";
+    const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "0", "-screenshot", shot.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    const TImage image = LoadPng(shot);
+    ASSERT_EQ(image.w, 800);
+    const unsigned char *centre = image.at(400, 300);
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[1], 0);
+    EXPECT_EQ(centre[2], 0);
+}
+
 TEST_F(GameRun, MissingLogoEndsWithTheFileNamed)
 {
-    fs::remove(Dir / "Data" / "Menu" / "Logo.png");
+    fs::remove(Dir / "Data.dpg");
     const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Stderr.find("File not found: \"" + Dir.string() + "/Data\\Menu\\Logo.png\""), std::string::npos)
@@ -236,8 +275,7 @@ TEST_F(GameRun, NoDisplayFailsCleanlyWithoutWritingUserFiles)
     const TRun run = Run({"-nowait", "-log", "-frames", "1"}, false);
     EXPECT_EQ(run.Status, 4);
     EXPECT_NE(run.Stderr.find("Error: "), std::string::npos) << run.Stderr;
-    EXPECT_EQ(SplitLines(ReadAll(Dir / "log.txt")),
-              (std::vector<std::string>{"Loading Archive", "Loading Config", "Creating Window"}));
+    EXPECT_EQ(StartUpLog(Dir), (std::vector<std::string>{"Loading Archive", "Loading Config", "Creating Window"}));
     EXPECT_FALSE(fs::exists(Dir / "Config.cfg"));
     EXPECT_FALSE(fs::exists(Dir / "keys.cfg"));
 }
