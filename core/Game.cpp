@@ -7,6 +7,7 @@
 #include "core/Text.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
+#include "data/Locale.h"
 
 #include <IL/il.h>
 #include <GL/gl.h>
@@ -42,8 +43,11 @@ void StartServices(const TCommandLine &cmd)
     if (FileExists(AppDir + "Data.dpg"))
         Extractor->LoadFromFile(AppDir + "Data.dpg");
     Extractor->SetPath(AppDir);
+    Locale = new TLocale(AppDir + "Data\\Locale.txt", Extractor, Language);
     Config = new TConfig();
     LogWrite("Loading Config");
+    if (FileExists(AppDir + "Config.cfg"))
+        Config->Load(AppDir + "Config.cfg");
 
     const std::uint64_t counter = HighResolutionCounter();
     Randomize(counter ? counter : std::uint64_t(TickCount()));
@@ -56,7 +60,7 @@ bool OpenWindow(const TCommandLine &cmd)
     const TPoint desktop{ScreenWidthMetric(), ScreenHeightMetric()};
     WindowSize = ResolutionSize(Config->Resolution, desktop.x, desktop.y);
     LogWrite("Creating Window");
-    const std::string title = "Zephrona: Sky Rampart";
+    const std::string title = Translate("Zephrona: Sky Rampart", 1);
     if (!CreateGLWindow(WindowSize.x, WindowSize.y, Config->FullScreen && !cmd.Windowed, title, Config->ColorBits))
         return false;
     LogWrite("Window created.");
@@ -98,7 +102,7 @@ void InitGraphics()
     LogWrite("Loading Out2D");
 
     LogWrite("Loading IMage");
-    SplashTexture = LoadSplashTexture(AppDir + "Data\\Menu\\" + "Logo.png");
+    SplashTexture = LoadSplashTexture(AppDir + "Data\\Menu\\" + Translate("Logo.png", 0));
     DrawSplash(SplashTexture);
     SwapBuffersNow();
 }
@@ -177,8 +181,12 @@ int RunGame(const TCommandLine &cmd)
 
     RunFrames(cmd);
 
-    KillGLWindow();
     int status = ExitOk;
+    if (!Config->Save(AppDir + "Config.cfg")) {
+        std::fprintf(stderr, "Cannot save the settings to \"%sConfig.cfg\"\n", AppDir.c_str());
+        status = ExitFailure;
+    }
+    KillGLWindow();
     if (!cmd.Screenshot.empty() && !WriteShownFrame(cmd.Screenshot)) {
         std::fprintf(stderr, "Cannot write the screenshot \"%s\"\n", cmd.Screenshot.c_str());
         status = ExitFailure;

@@ -1,6 +1,9 @@
 #include "core/Text.h"
 
 #include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -100,4 +103,105 @@ std::string Cp1251FromUtf8(std::string_view text)
         out += byte;
     }
     return out;
+}
+
+std::string FloatToText(double value)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
+    if (value == 0)
+        return "0";
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", value);   // 15 significant digits, rounded once
+    const std::string scientific = buffer;
+    const std::size_t e = scientific.find('e');
+    const int exponent = std::atoi(scientific.c_str() + e + 1);
+    std::string digits;
+    for (char c : scientific.substr(0, e))
+        if (c >= '0' && c <= '9')
+            digits += c;
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+    const std::string sign = value < 0 ? "-" : "";
+    if (exponent < -5 || exponent >= 15) {
+        std::string text = sign + digits.substr(0, 1);
+        if (digits.size() > 1)
+            text += "," + digits.substr(1);
+        return text + "E" + std::to_string(exponent);
+    }
+    if (exponent < 0)
+        return sign + "0," + std::string(std::size_t(-exponent - 1), '0') + digits;
+    const std::size_t whole = std::size_t(exponent) + 1;
+    if (digits.size() <= whole)
+        return sign + digits + std::string(whole - digits.size(), '0');
+    return sign + digits.substr(0, whole) + "," + digits.substr(whole);
+}
+
+bool TextToFloat(std::string_view text, double &value)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    std::string plain;   // the same number written the C way, for strtod
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        plain += text[i++];
+    bool digits = false, comma = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            plain += c;
+            digits = true;
+        } else if (c == ',' && !comma) {
+            plain += '.';
+            comma = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return false;
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+        plain += 'e';
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            plain += text[i++];
+        bool expDigits = false;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            plain += text[i];
+            expDigits = true;
+        }
+        if (!expDigits)
+            return false;
+    }
+    if (i != text.size())
+        return false;
+    value = std::strtod(plain.c_str(), nullptr);   // only digits, sign, "." and "e": locale-proof
+    return true;
+}
+
+bool TextToInt(std::string_view text, int &value)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i == text.size())
+        return false;
+    long long result = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        result = result * 10 + (text[i] - '0');
+        if (result > 2147483648LL)
+            return false;
+    }
+    result = negative ? -result : result;
+    if (result > 2147483647LL)
+        return false;
+    value = int(result);
+    return true;
 }

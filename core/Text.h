@@ -8,3 +8,14 @@
 std::string Utf8FromCp1251(std::string_view text);
 // Characters without a Windows-1251 byte, and malformed UTF-8, become "?".
 std::string Cp1251FromUtf8(std::string_view text);
+
+// Numbers in the game's text files use the comma as decimal separator, whatever the C locale says.
+
+// General format with up to 15 significant digits: no trailing zeros or separator, and the exponent
+// form ("1,5E-6", "1E20") only below 0,00001 or from 1E15 on. So 0.5 is "0,5".
+std::string FloatToText(double value);
+// Parses optional blanks, a sign, digits with at most one comma, and an optional exponent
+// ("E-6"); false for anything else, including a point as separator.
+bool TextToFloat(std::string_view text, double &value);
+// Parses optional leading blanks, a sign and decimal digits that fit 32 bits; false otherwise.
+bool TextToInt(std::string_view text, int &value);

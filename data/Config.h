@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 struct TGamePlayer {
     std::string Name;
@@ -19,9 +20,28 @@ struct THighScore {
     std::string Score;            // decimal text
 };
 
+// The line encoding of "Config.cfg" and of score submissions: the text padded with "%" to a
+// multiple of 5 bytes, its bits cut into groups of 5, each written as a letter of ConfigAlphabet.
+constexpr const char *ConfigAlphabet = "ABCDEFGHJKLMNPQRSTUVWXY123456789";
+std::string EncodeConfigLine(const std::string &text);
+// Characters outside the alphabet are skipped; everything from the first "%" on is dropped.
+std::string DecodeConfigLine(const std::string &line);
+
 class TConfig {
 public:
     TConfig();                    // the defaults
+
+    // Reads "Config.cfg". A missing, foreign or damaged file (a first line other than "Version 3",
+    // a number that does not parse, more than 6 players, lines missing) leaves every setting at its
+    // default, silently.
+    void Load(const std::string &path);
+    // Writes the whole file to a temporary file beside it and renames it over the old one, so that a
+    // failed save never leaves half a file. Returns false (and keeps the old file) on failure.
+    bool Save(const std::string &path) const;
+    // Puts the current player's name and score into the high-score table, above equal scores.
+    void AddHighScore();
+    // The file's decoded lines, in order.
+    std::vector<std::string> ValueLines() const;
 
     bool  PendingFullScreen = false;  // chosen on the graphics page, applied by a restart
     int   PendingResolution = 0;

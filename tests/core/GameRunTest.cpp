@@ -2,6 +2,9 @@
 
 #include "core/Png.h"
 #include "core/Text.h"
+#include "data/Config.h"
+#include "data/Locale.h"
+#include "tools/dpg/DpgWriter.h"
 
 #include <IL/il.h>
 #include <gtest/gtest.h>
@@ -95,6 +98,20 @@ protected:
         const fs::path game(ZEPHRONA_GAME_DIR);
         fs::copy(game / "zephrona", Dir / "zephrona", fs::copy_options::create_hard_links);
         fs::copy(game / "Data.dpg", Dir / "Data.dpg", fs::copy_options::create_hard_links);
+        Locale = nullptr;   // the test's own defaults use the English texts
+    }
+
+    // Replaces the game's archive with the staged data tree less one file.
+    void PackWithout(const std::string &name)
+    {
+        std::vector<TDpgFile> files;
+        for (TDpgFile &file : CollectTree(fs::path(ZEPHRONA_STAGE_DIR).string()))
+            if (file.Name != name)
+                files.push_back(std::move(file));
+        const std::vector<std::uint8_t> image = BuildDpg(files);
+        fs::remove(Dir / "Data.dpg");
+        std::ofstream(Dir / "Data.dpg", std::ios::binary)
+            .write(reinterpret_cast<const char *>(image.data()), std::streamsize(image.size()));
     }
 
     // Runs the game with Args, on the test's display or none, waiting at most a minute.
@@ -234,8 +251,9 @@ TEST_F(GameRun, WithoutLogSwitchLogFileIsLeftAlone)
 TEST_F(GameRun, LooseDataIsFoundWhateverTheLetterCaseOnDisk)
 {
     fs::remove(Dir / "Data.dpg");
-    fs::create_directories(Dir / "data" / "MENU");
-    fs::copy(fs::path(ZEPHRONA_STAGE_DIR) / "Data" / "Menu" / "Logo.png", Dir / "data" / "MENU" / "LOGO.PNG");
+    fs::copy(fs::path(ZEPHRONA_STAGE_DIR) / "Data", Dir / "data", fs::copy_options::recursive);
+    fs::rename(Dir / "data" / "Menu" / "Logo.png", Dir / "data" / "Menu" / "LOGO.PNG");
+    fs::rename(Dir / "data" / "Menu", Dir / "data" / "MENU");
     const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
     EXPECT_EQ(run.Status, 0) << run.Stderr;
 }
@@ -263,7 +281,7 @@ TEST_F(GameRun, LooseFileOverridesTheArchive)
 
 TEST_F(GameRun, MissingLogoEndsWithTheFileNamed)
 {
-    fs::remove(Dir / "Data.dpg");
+    PackWithout("Data\\Menu\\Logo.png");
     const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Stderr.find("File not found: \"" + Dir.string() + "/Data\\Menu\\Logo.png\""), std::string::npos)
@@ -290,4 +308,90 @@ TEST_F(GameRun, CommandLineHelpAndErrors)
     run = Run({"-nowait", "-bogus"});
     EXPECT_EQ(run.Status, 2);
     EXPECT_EQ(run.Stderr, "Unknown switch \"-bogus\" (try -help)\n");
+}
+
+namespace {
+
+// A plain picture of one colour, written where the game will look for an image.
+void WriteSolidPng(const fs::path &path, int w, int h, unsigned char r, unsigned char g, unsigned char b)
+{
+    std::vector<std::uint8_t> pixels(std::size_t(w) * h * 4);
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        pixels[i] = r;
+        pixels[i + 1] = g;
+        pixels[i + 2] = b;
+        pixels[i + 3] = 255;
+    }
+    fs::create_directories(path.parent_path());
+    ASSERT_TRUE(WritePng(path.string(), w, h, pixels));
+}
+
+void WriteConfig(const fs::path &path, const std::vector<std::string> &values)
+{
+    std::ofstream out(path, std::ios::binary);
+    for (const std::string &v : values)
+        out << EncodeConfigLine(v) << "\r\n";
+}
+
+std::vector<std::string> ReadConfig(const fs::path &path)
+{
+    std::vector<std::string> values;
+    for (const std::string &line : SplitLines(ReadAll(path)))
+        values.push_back(DecodeConfigLine(line));
+    return values;
+}
+
+} // namespace
+
+TEST_F(GameRun, RussianSwitchPicksTheRussianLogo)
+{
+    WriteSolidPng(Dir / "Data" / "Menu" / "Logo_rus.png", 512, 64, 0, 255, 0);
+    const fs::path rus = Dir / "rus.png", eng = Dir / "eng.png";
+    TRun run = Run({"-nowait", "-windowed", "-batch", "-rus", "-frames", "0", "-screenshot", rus.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(LoadPng(rus).at(400, 300)[1], 255);
+    EXPECT_EQ(LoadPng(rus).at(400, 300)[0], 0);
+    run = Run({"-nowait", "-windowed", "-batch", "-eng", "-frames", "0", "-screenshot", eng.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_NE(LoadPng(eng).at(400, 300)[0], 0);   // the packed English logo, not the green one
+}
+
+TEST_F(GameRun, MissingStringTableIsNamed)
+{
+    PackWithout("Data\\Locale.txt");
+    const TRun run = Run({"-nowait", "-batch", "-frames", "1"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Stderr, "File not found: \"" + Dir.string() + "/Data\\Locale.txt\"\n");
+}
+
+TEST_F(GameRun, SettingsAreLoadedAndSavedBack)
+{
+    std::vector<std::string> values = TConfig().ValueLines();
+    values[1] = "1";        // 1024 x 768
+    values[3] = "false";    // windowed
+    values[16] = "42";      // music volume
+    WriteConfig(Dir / "Config.cfg", values);
+    const fs::path shot = Dir / "shot.png";
+    const TRun run = Run({"-nowait", "-batch", "-frames", "1", "-screenshot", shot.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(LoadPng(shot).w, 1024);
+    EXPECT_EQ(LoadPng(shot).h, 768);
+    EXPECT_EQ(ReadConfig(Dir / "Config.cfg"), values);
+    EXPECT_FALSE(fs::exists(Dir / "Config.cfg.tmp"));
+}
+
+TEST_F(GameRun, BadSettingsFallBackToDefaults)
+{
+    std::vector<std::string> values = TConfig().ValueLines();
+    values[1] = "9";   // no such resolution
+    WriteConfig(Dir / "Config.cfg", values);
+    const fs::path shot = Dir / "shot.png";
+    TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1", "-screenshot", shot.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(LoadPng(shot).w, 800);
+
+    std::ofstream(Dir / "Config.cfg", std::ios::binary) << "garbage\r\n\x01\x02\r\n";
+    run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(ReadConfig(Dir / "Config.cfg"), TConfig().ValueLines());   // saved back whole, with the defaults
 }
