@@ -395,3 +395,16 @@ TEST_F(GameRun, BadSettingsFallBackToDefaults)
     ASSERT_EQ(run.Status, 0) << run.Stderr;
     EXPECT_EQ(ReadConfig(Dir / "Config.cfg"), TConfig().ValueLines());   // saved back whole, with the defaults
 }
+
+TEST_F(GameRun, RefusedFullScreenModeOpensAWindowOfTheSameSize)
+{
+    std::vector<std::string> values = TConfig().ValueLines();
+    values[1] = "4";   // 320 x 200: no display offers that mode
+    WriteConfig(Dir / "Config.cfg", values);
+    const fs::path shot = Dir / "shot.png";
+    const TRun run = Run({"-nowait", "-batch", "-frames", "1", "-screenshot", shot.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(run.Stderr, "Error: Unable to switch to fullscreen!\n");
+    EXPECT_EQ(LoadPng(shot).w, 320);
+    EXPECT_EQ(LoadPng(shot).h, 200);
+}
