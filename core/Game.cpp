@@ -7,7 +7,10 @@
 #include "core/Text.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
+#include "data/Keys.h"
 #include "data/Locale.h"
+#include "sound/Music.h"
+#include "sound/SoundLib.h"
 
 #include <IL/il.h>
 #include <GL/gl.h>
@@ -109,7 +112,9 @@ void InitGraphics()
 
 void StartGameServices()
 {
+    SoundLib = new TSoundLib();
     LogWrite("Loading Controls");
+    Keys = new TKeys(AppDir + "keys.cfg");
     LogWrite("Create effects control");
     LogWrite("Create effects control");
     LogWrite("Create billboards control");
@@ -127,8 +132,10 @@ void StartGameServices()
 void MenuFrame()
 {
     DrawSplash(SplashTexture);
-    if (KeyDown(VkEscape))
+    if (Keys->IsDown(VkEscape)) {
+        Keys->Release(VkEscape);
         QuitRequested = true;
+    }
 }
 
 void RunFrames(const TCommandLine &cmd)
@@ -147,7 +154,8 @@ void RunFrames(const TCommandLine &cmd)
         LastTick = now;
         const bool fixedStep = FixedFps || NetworkGame;
         SleepMs(FixedStepSleep(measured, fixedStep));
-        FrameTime = GameFrameTime(measured, fixedStep, KeyDown(VkReturn));
+        Keys->Update();
+        FrameTime = GameFrameTime(measured, fixedStep, Keys->IsDown(VkReturn));
 
         if (!HasFocus() && !NetworkGame) {
             SleepMs(500);
@@ -157,9 +165,11 @@ void RunFrames(const TCommandLine &cmd)
         CursorClientPos = GetCursorClient();
 
         if (MenuActive) {
+            MusicFrame(true, Config->MusicVolume);
             MenuFrame();
         } else {
             SetCursor(ScreenCenter.x, ScreenCenter.y);
+            MusicFrame(false, Config->MusicVolume);
         }
         SwapBuffersNow();
     }
@@ -182,6 +192,8 @@ int RunGame(const TCommandLine &cmd)
     RunFrames(cmd);
 
     int status = ExitOk;
+    if (!Keys->Save())
+        std::fprintf(stderr, "Cannot save the key bindings to \"%skeys.cfg\"\n", AppDir.c_str());
     if (!Config->Save(AppDir + "Config.cfg")) {
         std::fprintf(stderr, "Cannot save the settings to \"%sConfig.cfg\"\n", AppDir.c_str());
         status = ExitFailure;

@@ -15,8 +15,8 @@ packages=(
     libsdl2-dev libgl1-mesa-dri libglu1-mesa-dev libdevil-dev libpng-dev libfreetype-dev
     libopenal-dev libsndfile1-dev libcurl4-openssl-dev
     fonts-dejavu-core fonts-liberation2
-    libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth
+    libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev
+    xvfb xauth libxtst-dev
 )
 
 missing=()
