@@ -5,6 +5,10 @@
 #include "core/Random.h"
 #include "core/Splash.h"
 #include "core/Text.h"
+#include "assets/DPSEffect.h"
+#include "assets/ModelLib.h"
+#include "assets/TextureLib.h"
+#include "assets/VertexBuffers.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
 #include "data/Keys.h"
@@ -22,7 +26,7 @@ namespace {
 constexpr int VkReturn = 13;
 constexpr int VkEscape = 27;
 
-unsigned SplashTexture = 0;
+int SplashTexture = 0;   // texture-library handle of the logo
 
 // Services are created once and live for the whole process; none is destroyed explicitly.
 void StartServices(const TCommandLine &cmd)
@@ -87,6 +91,7 @@ bool OpenWindow(const TCommandLine &cmd)
 void InitGraphics()
 {
     LogWrite("Init GL Ext");
+    DetectVertexBuffers();
     LogWrite("Init IL");
     ilInit();
     MouseReference = ScreenCenter;
@@ -101,11 +106,13 @@ void InitGraphics()
     glAlphaFunc(GL_GREATER, 0.0f);
 
     LogWrite("Loading TexLib");
+    TextureLib = new TTextureLib();
     LogWrite("Loading MdlLib");
+    ModelLib = new TModelLib();
     LogWrite("Loading Out2D");
 
     LogWrite("Loading IMage");
-    SplashTexture = LoadSplashTexture(AppDir + "Data\\Menu\\" + Translate("Logo.png", 0));
+    SplashTexture = TextureLib->Load(AppDir + "Data\\Menu\\" + Translate("Logo.png", 0), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
     DrawSplash(SplashTexture);
     SwapBuffersNow();
 }
@@ -117,6 +124,7 @@ void StartGameServices()
     Keys = new TKeys(AppDir + "keys.cfg");
     LogWrite("Create effects control");
     LogWrite("Create effects control");
+    Sprites = new TSprites();
     LogWrite("Create billboards control");
     LogWrite("Create noise control");
     LogWrite("Loading Environment");

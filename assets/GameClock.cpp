@@ -1,0 +1,3 @@
+#include "assets/GameClock.h"
+
+std::int64_t GameClock = 0;

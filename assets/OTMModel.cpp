@@ -1,0 +1,315 @@
+#include "assets/OTMModel.h"
+
+#include "assets/ByteCursor.h"
+#include "assets/GameClock.h"
+#include "assets/TextureLib.h"
+#include "assets/VertexBuffers.h"
+#include "data/Extractor.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little, "model arrays are copied as stored");
+static_assert(sizeof(std::array<int, 3>) == 12 && sizeof(std::array<float, 2>) == 8);
+
+namespace {
+
+std::string MeshLabel(int index, const std::string &name)
+{
+    return "mesh " + std::to_string(index) + (name.empty() ? std::string() : " (\"" + name + "\")");
+}
+
+// VertexCount triples of floats into the first three lanes.
+void ReadTriples(TByteCursor &in, std::vector<TVector4> &out, int count, const std::string &field)
+{
+    in.Need(std::uint64_t(count) * 12, field);
+    out.resize(std::size_t(count));
+    for (TVector4 &v : out) {
+        float xyz[3];
+        in.Bytes(xyz, 12, field);
+        v = VectorSet4(xyz[0], xyz[1], xyz[2], 0);
+    }
+}
+
+template <typename T>
+void ReadBlock(TByteCursor &in, std::vector<T> &out, int count, const std::string &field)
+{
+    in.Need(std::uint64_t(count) * sizeof(T), field);
+    out.resize(std::size_t(count));
+    in.Bytes(out.data(), out.size() * sizeof(T), field);
+}
+
+void CheckIndices(const TByteCursor &in, const std::vector<std::array<int, 3>> &faces, int limit,
+                  const std::string &mesh, const char *what)
+{
+    for (std::size_t f = 0; f < faces.size(); ++f)
+        for (const int index : faces[f])
+            if (index < 0 || index >= limit)
+                in.Fail("face " + std::to_string(f) + " of " + mesh + " uses " + what + " " + std::to_string(index) +
+                        ", but the mesh has " + std::to_string(limit));
+}
+
+int ReadCount(TByteCursor &in, const std::string &what, const std::string &owner)
+{
+    const int count = in.Int("the " + what + " of " + owner);
+    if (count < 0)
+        in.Fail(owner + " has a negative " + what + " (" + std::to_string(count) + ")");
+    return count;
+}
+
+TMesh ReadMesh(TByteCursor &in, int index, int version, int frameCount)
+{
+    TMesh mesh;
+    if (version > 1)
+        mesh.Name = in.ZString("the name of mesh " + std::to_string(index));
+    const std::string label = MeshLabel(index, mesh.Name);
+    mesh.VertexCount = ReadCount(in, "vertex count", label);
+    mesh.FaceCount = ReadCount(in, "face count", label);
+    mesh.TexCoordCount = ReadCount(in, "texture coordinate count", label);
+    ReadTriples(in, mesh.Vertices, mesh.VertexCount, "the vertices of " + label);
+    ReadTriples(in, mesh.Normals, mesh.VertexCount, "the normals of " + label);
+    ReadBlock(in, mesh.Faces, mesh.FaceCount, "the faces of " + label);
+    ReadBlock(in, mesh.TexCoords, mesh.TexCoordCount, "the texture coordinates of " + label);
+    ReadBlock(in, mesh.TexFaces, mesh.FaceCount, "the texture faces of " + label);
+    in.Need(std::uint64_t(frameCount) * 28, "the keys of " + label);
+    mesh.Keys.resize(std::size_t(frameCount));
+    for (TModelKey &key : mesh.Keys) {
+        float v[7];
+        in.Bytes(v, 28, "the keys of " + label);
+        key.Position = VectorSet4(v[0], v[1], v[2], 0);
+        key.Rotation = VectorSet4(v[3], v[4], v[5], v[6]);
+    }
+    CheckIndices(in, mesh.Faces, mesh.VertexCount, label, "vertex");
+    CheckIndices(in, mesh.TexFaces, mesh.TexCoordCount, label, "texture coordinate");
+    for (TVector4 &n : mesh.Normals)
+        n = VectorNormalizeSafe(n);
+    return mesh;
+}
+
+} // namespace
+
+void TOTMModel::Parse(const std::vector<std::uint8_t> &bytes, const std::string &fileName)
+{
+    TByteCursor in(bytes, "Model \"" + fileName + "\" is damaged: ");
+    Version = in.Int("the header");
+    MeshCount = in.Int("the header");
+    FrameCount = in.Int("the header");
+    FramesPerSecond = in.Int("the header");
+    if (MeshCount < 0)
+        in.Fail("the mesh count is negative (" + std::to_string(MeshCount) + ")");
+    if (FrameCount < 1)
+        in.Fail("the frame count is " + std::to_string(FrameCount) + "; a model needs at least 1 frame");
+    // The key duration is 1000 div the rate in whole milliseconds: above 1000 it would be 0.
+    if (FramesPerSecond < 1 || FramesPerSecond > 1000)
+        in.Fail("the frame rate is " + std::to_string(FramesPerSecond) + " frames per second; it must be 1 to 1000");
+
+    CollisionMesh = -1;
+    Meshes.clear();
+    Meshes.reserve(std::min<std::size_t>(std::size_t(MeshCount), in.Left() / 12));
+    for (int i = 0; i < MeshCount; ++i) {
+        Meshes.push_back(ReadMesh(in, i, Version, FrameCount));
+        if (Meshes.back().Name == "Collision") {
+            Meshes.back().Visible = false;
+            CollisionMesh = i;
+        }
+    }
+
+    PointCount = in.Int("the point count");
+    if (PointCount < 0)
+        in.Fail("the point count is negative (" + std::to_string(PointCount) + ")");
+    Points.clear();
+    Points.reserve(std::min<std::size_t>(std::size_t(PointCount), in.Left() / 13));
+    for (int i = 0; i < PointCount; ++i) {
+        TModelPoint point;
+        point.Name = in.ZString("the name of point " + std::to_string(i));
+        const std::string field = "the position of point " + std::to_string(i) + " (\"" + point.Name + "\")";
+        point.Position.x = in.Float(field);
+        point.Position.y = in.Float(field);
+        point.Position.z = in.Float(field);
+        Points.push_back(std::move(point));
+    }
+
+    // The box starts at the origin, so it always contains it.
+    TVector3 min, max;
+    for (const TMesh &mesh : Meshes)
+        for (const TVector4 &v : mesh.Vertices) {
+            min = VectorSet3(std::min(min.x, v.x), std::min(min.y, v.y), std::min(min.z, v.z));
+            max = VectorSet3(std::max(max.x, v.x), std::max(max.y, v.y), std::max(max.z, v.z));
+        }
+    SetBounds(min, max);
+}
+
+void TOTMModel::LoadFromFile(const std::string &fileName)
+{
+    {
+        const TMemFile file(fileName, Extractor);
+        Parse(file.Data, fileName);
+    }
+    if (TextureLib)
+        Texture = TextureLib->Load(OTMTextureName(fileName), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+    if (VBOAvailable)
+        BuildBuffers();
+}
+
+std::vector<float> InterleavedVertices(const TMesh &mesh)
+{
+    std::vector<float> data;
+    data.reserve(std::size_t(mesh.FaceCount) * 3 * (OTMVertexStride / 4));
+    for (std::size_t f = 0; f < mesh.Faces.size(); ++f)
+        for (int corner = 0; corner < 3; ++corner) {
+            const TVector4 &v = mesh.Vertices[std::size_t(mesh.Faces[f][std::size_t(corner)])];
+            const TVector4 &n = mesh.Normals[std::size_t(mesh.Faces[f][std::size_t(corner)])];
+            const auto &uv = mesh.TexCoords[std::size_t(mesh.TexFaces[f][std::size_t(corner)])];
+            data.insert(data.end(), {v.x, v.y, v.z, v.w, n.x, n.y, n.z, n.w, uv[0], uv[1]});
+        }
+    return data;
+}
+
+void TOTMModel::BuildBuffers()
+{
+    for (TMesh &mesh : Meshes) {
+        if (mesh.FaceCount == 0)
+            continue;
+        const std::vector<float> data = InterleavedVertices(mesh);
+        mesh.Buffer = CreateVertexBuffer(data.data(), data.size() * sizeof(float));
+    }
+}
+
+std::string OTMTextureName(const std::string &modelName)
+{
+    std::string name = modelName;
+    for (std::size_t i = 0; i + 4 <= name.size(); ++i) {
+        std::string part = name.substr(i, 4);
+        std::transform(part.begin(), part.end(), part.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+        if (part == ".otm")
+            name.replace(i, 4, ".png");
+    }
+    return name;
+}
+
+namespace {
+
+void BindModelTexture(int texture)
+{
+    if (TextureLib)
+        TextureLib->Bind(texture);
+}
+
+// Buffers are used only while the flag is up and the mesh has one: a model loaded before the flag
+// was set has none and is drawn immediately.
+void DrawMesh(const TMesh &mesh, const TMatrix4 &transform)
+{
+    glPushMatrix();
+    glMultMatrixf(transform.m);
+    if (VBOAvailable && mesh.Buffer) {
+        BindVertexBuffer(mesh.Buffer);
+        glVertexPointer(3, GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(0));
+        glNormalPointer(GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(16));
+        glTexCoordPointer(2, GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(32));
+        glDrawArrays(GL_TRIANGLES, 0, 3 * mesh.FaceCount);
+        // Later client arrays point into plain memory again.
+        BindVertexBuffer(0);
+    } else {
+        glBegin(GL_TRIANGLES);
+        for (std::size_t f = 0; f < mesh.Faces.size(); ++f)
+            for (std::size_t corner = 0; corner < 3; ++corner) {
+                const auto &uv = mesh.TexCoords[std::size_t(mesh.TexFaces[f][corner])];
+                const TVector4 &n = mesh.Normals[std::size_t(mesh.Faces[f][corner])];
+                const TVector4 &v = mesh.Vertices[std::size_t(mesh.Faces[f][corner])];
+                glTexCoord2f(uv[0], uv[1]);
+                glNormal3f(n.x, n.y, n.z);
+                glVertex3f(v.x, v.y, v.z);
+            }
+        glEnd();
+    }
+    glPopMatrix();
+}
+
+} // namespace
+
+void TOTMModel::DrawNormals()
+{
+    for (const TMesh &mesh : Meshes)
+        for (std::size_t i = 0; i < mesh.Vertices.size(); ++i) {
+            const TVector4 &v = mesh.Vertices[i], &n = mesh.Normals[i];
+            glPushMatrix();
+            glBegin(GL_LINES);
+            glVertex3f(v.x, v.y, v.z);
+            glVertex3f(v.x + n.x, v.y + n.y, v.z + n.z);
+            glEnd();
+            glPopMatrix();
+        }
+}
+
+int TOTMModel::FindMesh(const std::string &name) const
+{
+    for (std::size_t i = 0; i < Meshes.size(); ++i)
+        if (Meshes[i].Name == name)
+            return int(i);
+    return -1;
+}
+
+void TOTMModel::GetMeshPosition(int mesh, TVector3 &position, float t)
+{
+    position = TVector3();
+    if (mesh < 0 || mesh >= MeshCount)
+        return;
+    const TKeySample s = t <= -1 ? ClockSample(GameClock, FramesPerSecond, FrameCount) : NormalizedSample(t, FrameCount);
+    const TMatrix4 m = KeyTransform(Meshes[std::size_t(mesh)].Keys, s);
+    position = VectorSet3(m[12], m[13], m[14]);
+}
+
+std::string TOTMModel::GetMeshName(int mesh) const
+{
+    return mesh >= 0 && mesh < MeshCount ? Meshes[std::size_t(mesh)].Name : std::string();
+}
+
+void TOTMModel::SetMeshVisible(int mesh, bool visible)
+{
+    if (mesh >= 0 && mesh < MeshCount)
+        Meshes[std::size_t(mesh)].Visible = visible;
+}
+
+void TOTMModel::Draw(bool bindTexture)
+{
+    VBOAvailable = false;
+    if (FrameCount < 1)
+        return;   // never loaded
+    if (bindTexture)
+        BindModelTexture(Texture);
+    const TKeySample s = ClockSample(GameClock, FramesPerSecond, FrameCount);
+    Phase = float(s.K1) / float(FrameCount);
+    for (const TMesh &mesh : Meshes)
+        if (mesh.Visible)
+            DrawMesh(mesh, KeyTransform(mesh.Keys, s));
+}
+
+void TOTMModel::DrawAt(float t)
+{
+    if (FrameCount < 1)
+        return;
+    BindModelTexture(Texture);
+    const TKeySample s = NormalizedSample(t, FrameCount);
+    Phase = float(s.K1) / float(FrameCount);
+    for (const TMesh &mesh : Meshes)
+        if (mesh.Visible)
+            DrawMesh(mesh, KeyTransform(mesh.Keys, s));
+}
+
+void TOTMModel::DrawMeshAt(int mesh, float t)
+{
+    if (FrameCount < 1 || mesh < 0 || mesh >= MeshCount)
+        return;
+    BindModelTexture(Texture);
+    const TKeySample s = NormalizedSample(t, FrameCount);
+    Phase = float(s.K1) / float(FrameCount);
+    DrawMesh(Meshes[std::size_t(mesh)], KeyTransform(Meshes[std::size_t(mesh)].Keys, s));
+}
+
+TMesh *TOTMModel::GetCollisionMesh()
+{
+    return CollisionMesh >= 0 && CollisionMesh < MeshCount ? &Meshes[std::size_t(CollisionMesh)] : nullptr;
+}

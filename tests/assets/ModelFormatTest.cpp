@@ -1,0 +1,281 @@
+// Reading ".otm" files and sampling their key frames, without a window.
+
+#include "assets/GameClock.h"
+#include "assets/OTMModel.h"
+#include "tests/assets/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <cmath>
+
+namespace {
+
+std::unique_ptr<TOTMModel> Parsed(const std::vector<std::uint8_t> &bytes, const std::string &name = "Data\\Models\\Test.otm")
+{
+    auto model = std::make_unique<TOTMModel>();
+    model->Parse(bytes, name);
+    return model;
+}
+
+std::string Refusal(const std::vector<std::uint8_t> &bytes)
+{
+    TOTMModel model;
+    try {
+        model.Parse(bytes, "Bad.otm");
+    } catch (const std::runtime_error &e) {
+        return e.what();
+    }
+    return "accepted";
+}
+
+TVector3 MeshPosition(TOTMModel &model, float t)
+{
+    TVector3 p;
+    model.GetMeshPosition(0, p, t);
+    return p;
+}
+
+} // namespace
+
+TEST(OTMFile, VersionOneHasUnnamedMeshesAndNoCollision)
+{
+    TRawMesh collision = RawTriangle("Collision", {}, {1, 0, 0}, {0, 1, 0}, 1);
+    auto model = Parsed(RawOtm(1, 1, 10, {RawTriangle("Hull", {}, {1, 0, 0}, {0, 1, 0}, 1), collision}, {}));
+    EXPECT_EQ(model->Version, 1);
+    ASSERT_EQ(model->MeshCount, 2);
+    EXPECT_EQ(model->GetMeshName(0), "");
+    EXPECT_EQ(model->FindMesh(""), 0);
+    EXPECT_EQ(model->CollisionMesh, -1);
+    EXPECT_EQ(model->GetCollisionMesh(), nullptr);
+    EXPECT_TRUE(model->Meshes[1].Visible);
+}
+
+TEST(OTMFile, NamedMeshesPointsAndTheLastCollisionMesh)
+{
+    const std::vector<TRawMesh> meshes = {RawTriangle("Collision", {}, {1, 0, 0}, {0, 1, 0}, 2),
+                                          RawTriangle("Turret", {}, {1, 0, 0}, {0, 1, 0}, 2),
+                                          RawTriangle("Collision", {}, {2, 0, 0}, {0, 2, 0}, 2),
+                                          RawTriangle("collision", {}, {1, 0, 0}, {0, 1, 0}, 2)};
+    auto model = Parsed(RawOtm(2, 2, 25, meshes, {{"Engine_1", {1, -2, 3}}, {"Gun", {4, 5, 6}}, {"Gun", {7, 8, 9}}}));
+    EXPECT_EQ(model->FrameCount, 2);
+    EXPECT_EQ(model->FramesPerSecond, 25);
+    EXPECT_EQ(model->GetMeshCount(), 4);
+    EXPECT_EQ(model->FindMesh("Turret"), 1);
+    EXPECT_EQ(model->FindMesh("turret"), -1);
+    EXPECT_EQ(model->FindMesh("Collision"), 0);
+    EXPECT_EQ(model->CollisionMesh, 2);
+    EXPECT_EQ(model->GetCollisionMesh(), &model->Meshes[2]);
+    EXPECT_FALSE(model->Meshes[0].Visible);
+    EXPECT_FALSE(model->Meshes[2].Visible);
+    EXPECT_TRUE(model->Meshes[3].Visible);
+
+    EXPECT_EQ(model->GetPointCount(), 3);
+    EXPECT_EQ(model->FindPoint("Gun"), 1);
+    EXPECT_EQ(model->FindPoint("Missile_1"), -1);
+    EXPECT_EQ(model->GetPointName(0), "Engine_1");
+    const TVector4 engine = model->GetPoint(0);
+    EXPECT_EQ(engine.x, 1);
+    EXPECT_EQ(engine.y, -2);
+    EXPECT_EQ(engine.z, 3);
+    EXPECT_EQ(engine.w, 0);
+    for (const int outside : {-1, 3}) {
+        const TVector4 p = model->GetPoint(outside);
+        EXPECT_TRUE(p.x == 0 && p.y == 0 && p.z == 0 && p.w == 0) << outside;
+        EXPECT_EQ(model->GetPointName(outside), "");
+    }
+}
+
+TEST(OTMFile, NormalsAreMadeUnitLengthButZeroOnesStayZero)
+{
+    TRawMesh mesh = RawTriangle("M", {}, {1, 0, 0}, {0, 1, 0}, 1);
+    mesh.Normals = {VectorSet3(0, 0, 5), VectorSet3(3, 4, 0), VectorSet3(0, 0, 0)};
+    auto model = Parsed(RawOtm(2, 1, 10, {mesh}, {}));
+    const auto &n = model->Meshes[0].Normals;
+    EXPECT_FLOAT_EQ(n[0].z, 1);
+    EXPECT_FLOAT_EQ(n[1].x, 0.6f);
+    EXPECT_FLOAT_EQ(n[1].y, 0.8f);
+    EXPECT_TRUE(n[2].x == 0 && n[2].y == 0 && n[2].z == 0);
+}
+
+TEST(OTMFile, BoundsAlwaysHoldTheOrigin)
+{
+    // Every vertex lies at x > 5, y in 1..2 and z in -3..-1.
+    auto model = Parsed(RawOtm(2, 1, 10, {RawTriangle("M", {6, 1, -3}, {8, 2, -1}, {7, 1.5f, -2}, 1)}, {}));
+    const float expected[8][3] = {{0, 2, -3}, {0, 0, -3}, {8, 0, -3}, {8, 2, -3},
+                                  {0, 2, 0},  {0, 0, 0},  {8, 0, 0},  {8, 2, 0}};
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(model->Bounds[std::size_t(i)].x, expected[i][0]);
+        EXPECT_EQ(model->Bounds[std::size_t(i)].y, expected[i][1]);
+        EXPECT_EQ(model->Bounds[std::size_t(i)].z, expected[i][2]);
+    }
+    EXPECT_FLOAT_EQ(model->Center.x, 4);
+    EXPECT_FLOAT_EQ(model->Center.y, 1);
+    EXPECT_FLOAT_EQ(model->Center.z, -1.5f);
+    EXPECT_FLOAT_EQ(model->Radius, std::sqrt(64.0f + 4 + 9));   // to the far corner, from the origin
+}
+
+TEST(KeySampling, NormalizedTimeHoldsTheLastKeyAndClockTimeWraps)
+{
+    auto model = Parsed(RawOtm(2, 4, 10, {RawTriangle("M", {}, {1, 0, 0}, {0, 1, 0}, 4)}, {}));
+    // Key k sits at x = k. DrawAt(1.0) is taken as 0.9999: between the last two keys, never the first.
+    const TKeySample end = NormalizedSample(1.0f, 4);
+    EXPECT_EQ(end.K0, 3);
+    EXPECT_EQ(end.K1, 3);
+    EXPECT_FLOAT_EQ(end.F, 0.9999f * 4 - 3);
+    EXPECT_FLOAT_EQ(MeshPosition(*model, 1.0f).x, 3);
+    EXPECT_FLOAT_EQ(MeshPosition(*model, 0.3f).x, 1.2f);
+    EXPECT_FLOAT_EQ(MeshPosition(*model, -0.5f).x, 0);   // before the start counts as the start
+
+    // Clock time: 100 ms per key at 10 per second; at 350 ms the last key blends into the first.
+    GameClock = 350;
+    EXPECT_FLOAT_EQ(MeshPosition(*model, -1).x, 1.5f);
+    GameClock = 4000 + 20;
+    EXPECT_FLOAT_EQ(MeshPosition(*model, -1).x, 0.2f);
+    GameClock = 0;
+
+    const TKeySample wrap = ClockSample(350, 10, 4);
+    EXPECT_EQ(wrap.K0, 3);
+    EXPECT_EQ(wrap.K1, 0);
+    EXPECT_FLOAT_EQ(wrap.F, 0.5f);
+    // The key duration is whole milliseconds: 1000 div 3 = 333.
+    const TKeySample third = ClockSample(1000, 3, 5);
+    EXPECT_EQ(third.K0, 3);
+    EXPECT_FLOAT_EQ(third.F, 1.0f / 333);
+}
+
+TEST(KeySampling, OneKeyAlwaysShowsThatKey)
+{
+    auto model = Parsed(RawOtm(2, 1, 10, {RawTriangle("M", {}, {1, 0, 0}, {0, 1, 0}, 1)}, {}));
+    model->Meshes[0].Keys[0].Position = VectorSet4(2, 3, 4, 0);
+    for (const float t : {0.0f, 0.5f, 1.0f, -1.0f}) {
+        GameClock = 12345;
+        const TVector3 p = MeshPosition(*model, t);
+        EXPECT_TRUE(p.x == 2 && p.y == 3 && p.z == 4) << t;
+        const TKeySample s = t <= -1 ? ClockSample(GameClock, 10, 1) : NormalizedSample(t, 1);
+        EXPECT_EQ(s.K0, 0);
+        EXPECT_EQ(s.K1, 0);
+    }
+    GameClock = 0;
+}
+
+TEST(KeySampling, RotationsBlendAlongTheShorterArc)
+{
+    const float h = std::sqrt(0.5f);
+    const TVector4 identity = VectorSet4(0, 0, 0, 1);
+    const TVector4 quarter = VectorSet4(0, 0, h, h);                 // a quarter turn about z
+    const TVector4 quarterNegated = VectorSet4(0, 0, -h, -h);        // the same turn, other sign
+    const TVector4 a = QuaternionLerp(identity, quarter, 0.5f);
+    const TVector4 b = QuaternionLerp(identity, quarterNegated, 0.5f);
+    // The negated pair has a negative dot product: its second quaternion is flipped, so both blends
+    // give the same half-way rotation, not a turn the long way round.
+    for (const TVector4 &q : {a, b}) {
+        EXPECT_FLOAT_EQ(q.x, 0);
+        EXPECT_FLOAT_EQ(q.z, h / 2);
+        EXPECT_FLOAT_EQ(q.w, 1 - (1 - h) / 2);
+    }
+    // Not renormalized.
+    EXPECT_LT(std::sqrt(a.z * a.z + a.w * a.w), 0.99f);
+
+    // The matrix turns by the inverse of its quaternion, as the key layout does on screen.
+    const TMatrix4 m = QuaternionToMatrix(quarter, VectorSet3(10, 20, 30));
+    const TVector3 p = MatrixTransformPoint(VectorSet3(1, 0, 0), m);
+    EXPECT_NEAR(p.x, 10, 1e-6);
+    EXPECT_NEAR(p.y, 19, 1e-6);
+    EXPECT_NEAR(p.z, 30, 1e-6);
+}
+
+TEST(ModelLOD, BothSlotsAtTheSameDistanceNeverShowLODZero)
+{
+    TOTMModel base, lod0, lod1;
+    EXPECT_EQ(base.SelectLOD(1e9f), &base);
+    base.SetLOD(0, &lod0, 50);
+    EXPECT_EQ(base.SelectLOD(50), &base);
+    EXPECT_EQ(base.SelectLOD(51), &lod0);
+    base.SetLOD(1, &lod1, 50);
+    for (const float d : {0.0f, 49.0f, 50.0f})
+        EXPECT_EQ(base.SelectLOD(d), &base) << d;
+    for (const float d : {50.5f, 100.0f, 1e6f})
+        EXPECT_EQ(base.SelectLOD(d), &lod1) << d;
+}
+
+TEST(OTMFile, InterleavedBufferFollowsTheFaceCorners)
+{
+    TRawMesh mesh = RawTriangle("M", {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, 1);
+    mesh.Faces = {{2, 1, 0}};
+    mesh.TexFaces = {{1, 1, 2}};
+    auto model = Parsed(RawOtm(2, 1, 10, {mesh}, {}));
+    const std::vector<float> data = InterleavedVertices(model->Meshes[0]);
+    ASSERT_EQ(data.size(), 3u * OTMVertexStride / 4);
+    const std::vector<float> first = {7, 8, 9, 0, 0, 0, 1, 0, 1, 0};
+    EXPECT_EQ(std::vector<float>(data.begin(), data.begin() + 10), first);
+    EXPECT_EQ(data[20], 1);   // third corner: position x of vertex 0
+    EXPECT_EQ(data[28], 0);   // texture coordinate 2 is (0, 1)
+    EXPECT_EQ(data[29], 1);
+}
+
+TEST(OTMFile, TextureIsNamedAfterTheModel)
+{
+    EXPECT_EQ(OTMTextureName("Data\\Models\\Ships\\Destroyer.otm"), "Data\\Models\\Ships\\Destroyer.png");
+    EXPECT_EQ(OTMTextureName("Data\\Models\\Boat.OTM"), "Data\\Models\\Boat.png");
+    EXPECT_EQ(OTMTextureName("Data\\x.Otm\\Boat.oTm"), "Data\\x.png\\Boat.png");
+}
+
+TEST(OTMFile, EveryShortenedFileIsRefused)
+{
+    const std::vector<std::uint8_t> full =
+        RawOtm(2, 2, 10, {RawTriangle("Hull", {}, {1, 0, 0}, {0, 1, 0}, 2)}, {{"Engine_1", {1, 2, 3}}});
+    EXPECT_EQ(Refusal(full), "accepted");
+    for (std::size_t size = 0; size < full.size(); ++size) {
+        const std::string message = Refusal(std::vector<std::uint8_t>(full.begin(), full.begin() + std::ptrdiff_t(size)));
+        EXPECT_EQ(message.rfind("Model \"Bad.otm\" is damaged: ", 0), 0u) << size << ": " << message;
+    }
+    EXPECT_EQ(Refusal(std::vector<std::uint8_t>(full.begin(), full.begin() + 20)),
+              "Model \"Bad.otm\" is damaged: the name of mesh 0 has no terminating zero");
+    EXPECT_EQ(Refusal(std::vector<std::uint8_t>(full.begin(), full.begin() + 40)),
+              "Model \"Bad.otm\" is damaged: the file ends inside the vertices of mesh 0 (\"Hull\")");
+    std::vector<std::uint8_t> trailing = full;
+    trailing.insert(trailing.end(), {1, 2, 3});
+    EXPECT_EQ(Refusal(trailing), "accepted");
+}
+
+TEST(OTMFile, HostileCountsAndIndicesAreRefused)
+{
+    // Version 1 layout: the mesh block starts at 16 with its three counts; one triangle with three
+    // vertices and three texture coordinates puts the faces at 28 + 72 and the texture faces after
+    // the coordinates.
+    const std::vector<std::uint8_t> valid = RawOtm(1, 1, 10, {RawTriangle("", {}, {1, 0, 0}, {0, 1, 0}, 1)}, {});
+    const std::size_t faces = 28 + 72, texFaces = faces + 12 + 24, points = texFaces + 12 + 28;
+    struct TCase {
+        std::size_t  At;
+        std::int32_t Value;
+        const char  *Message;
+    };
+    const TCase cases[] = {
+        {4, -1, "the mesh count is negative (-1)"},
+        {8, 0, "the frame count is 0; a model needs at least 1 frame"},
+        {8, -3, "the frame count is -3; a model needs at least 1 frame"},
+        {12, 0, "the frame rate is 0 frames per second; it must be 1 to 1000"},
+        {12, 1001, "the frame rate is 1001 frames per second; it must be 1 to 1000"},
+        {16, -2, "mesh 0 has a negative vertex count (-2)"},
+        {20, -1, "mesh 0 has a negative face count (-1)"},
+        {24, -7, "mesh 0 has a negative texture coordinate count (-7)"},
+        {16, 0x7fffffff, "the file ends inside the vertices of mesh 0"},
+        {20, 0x7fffffff, "the file ends inside the faces of mesh 0"},
+        {faces + 4, 3, "face 0 of mesh 0 uses vertex 3, but the mesh has 3"},
+        {faces + 8, -1, "face 0 of mesh 0 uses vertex -1, but the mesh has 3"},
+        {texFaces, 5, "face 0 of mesh 0 uses texture coordinate 5, but the mesh has 3"},
+        {points, -4, "the point count is negative (-4)"},
+        {points, 2, "the name of point 0 has no terminating zero"},
+        {4, 9, "the file ends inside the face count of mesh 1"},   // the point count read as a vertex count
+    };
+    ASSERT_EQ(Refusal(valid), "accepted");
+    ASSERT_EQ(valid.size(), points + 4);
+    for (const TCase &c : cases) {
+        std::vector<std::uint8_t> bytes = valid;
+        PutInt(bytes, c.At, c.Value);
+        EXPECT_EQ(Refusal(bytes), std::string("Model \"Bad.otm\" is damaged: ") + c.Message) << c.At;
+    }
+}
