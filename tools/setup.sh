@@ -13,10 +13,10 @@ build=$root/build
 packages=(
     build-essential cmake pkg-config
     libsdl2-dev libgl1-mesa-dri libglu1-mesa-dev libdevil-dev libpng-dev libfreetype-dev
-    libopenal-dev libsndfile1-dev libcurl4-openssl-dev
+    libopenal-dev libsndfile1-dev libvorbis-dev libcurl4-openssl-dev espeak-ng
     fonts-dejavu-core fonts-liberation2
     libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev
-    xvfb xauth libxtst-dev
+    xvfb xauth libxtst-dev xdotool x11-xkb-utils
 )
 
 missing=()

@@ -6,6 +6,8 @@
 #include "core/Random.h"
 #include "tools/dpstool/EffectText.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -296,15 +298,15 @@ TEST(DpsFile, LyingFilesAreRefusedNamingTheFile)
 
 TEST(DpsFileDeathTest, OtherVersionsAreReportedThroughTheErrorBox)
 {
-    const fs::path path = fs::temp_directory_path() / ("zephrona-v4-" + std::to_string(::getpid()) + ".dps");
+    const TTempDir temp("dps-version");
+    const fs::path path = temp.Path / "Old.dps";
     TDpsFile effect = Simple(10, 10);
     effect.Version = 4;
     const std::vector<std::uint8_t> bytes = WriteDps(effect);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    WriteBytes(path, bytes);
     BatchMode = true;   // the box answers Abort
     EXPECT_EXIT(LoadDpsFile(path.string()), testing::ExitedWithCode(ExitAborted),
                 "Need File Version 5. Version of file \"" + path.string() + "\" is 4. Please, use correct version.");
-    fs::remove(path);
 }
 
 TEST(EffectText, GameEffectsRoundTripThroughTheirDescription)

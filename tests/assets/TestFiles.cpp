@@ -141,35 +141,3 @@ std::vector<std::uint8_t> Solid(int width, int height, std::vector<std::uint8_t>
     return image;
 }
 
-void WriteBytes(const fs::path &path, const std::vector<std::uint8_t> &bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-void WriteText(const fs::path &path, const std::string &text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-TTempDir::TTempDir(const std::string &tag)
-    : Path(fs::temp_directory_path() / ("zephrona-" + tag + "-" + std::to_string(::getpid())))
-{
-    fs::remove_all(Path);
-    fs::create_directories(Path);
-}
-
-TTempDir::~TTempDir()
-{
-    std::error_code ec;
-    fs::remove_all(Path, ec);
-}

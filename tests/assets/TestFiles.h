@@ -3,6 +3,7 @@
 // every count and index), PNG images of any channel count, and a private temporary folder.
 
 #include "core/Maths.h"
+#include "tests/TestUtil.h"
 
 #include <array>
 #include <cstdint>
@@ -41,16 +42,3 @@ std::vector<std::uint8_t> TestPngBytes(int width, int height, int channels, cons
 // A width x height image of one colour (channels as above).
 std::vector<std::uint8_t> Solid(int width, int height, std::vector<std::uint8_t> pixel);
 
-void WriteBytes(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes);
-void WriteText(const std::filesystem::path &path, const std::string &text);
-std::string ReadAll(const std::filesystem::path &path);
-
-// A fresh folder below the system's temporary folder, removed again by its destructor.
-class TTempDir {
-public:
-    explicit TTempDir(const std::string &tag);
-    ~TTempDir();
-    TTempDir(const TTempDir &) = delete;
-    TTempDir &operator=(const TTempDir &) = delete;
-    const std::filesystem::path Path;
-};

@@ -1,5 +1,7 @@
 #include "core/Files.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,17 +13,14 @@ class DiskPathTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        Root = fs::temp_directory_path() / ("zephrona-files-" + std::to_string(::getpid()));
-        fs::remove_all(Root);
         fs::create_directories(Root / "Data" / "Menu");
-        std::ofstream(Root / "Data" / "Menu" / "Logo.png") << "png";
-        std::ofstream(Root / "Data" / "Menu" / "Click.WAV") << "wav";
-        Base = Root.string() + "/";
+        WriteText(Root / "Data" / "Menu" / "Logo.png", "png");
+        WriteText(Root / "Data" / "Menu" / "Click.WAV", "wav");
     }
-    void TearDown() override { fs::remove_all(Root); }
 
-    fs::path Root;
-    std::string Base;
+    TTempDir Temp{"files"};
+    const fs::path &Root = Temp.Path;
+    const std::string Base = Root.string() + "/";
 };
 
 TEST_F(DiskPathTest, BackslashesBecomeSlashesAndLetterCaseIsFound)

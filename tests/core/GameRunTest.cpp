@@ -7,6 +7,8 @@
 #include "tools/dpg/DpgWriter.h"
 
 #include <IL/il.h>
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -29,30 +31,10 @@ extern char **environ;
 
 namespace {
 
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 struct TRun {
     int Status = -1;       // exit status, or -1 if it did not exit normally
     std::string Stdout, Stderr;
 };
-
-std::vector<std::string> SplitLines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 struct TImage {
     int w = 0, h = 0;

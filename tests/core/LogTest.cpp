@@ -1,6 +1,8 @@
 #include "core/Log.h"
 #include "core/Platform.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,27 +13,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path TempDir(const std::string &name)
-{
-    const fs::path dir = fs::temp_directory_path() / ("zephrona-log-" + name + "-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 } // namespace
 
 TEST(Log, DisabledNeverCreatesNorTouchesTheFile)
 {
-    const fs::path dir = TempDir("off");
+    const TTempDir temp("log-off");
+    const fs::path &dir = temp.Path;
     {
         TLOgFile log((dir / "log.txt").string(), false);
         log.Write("Loading Archive");
@@ -44,12 +31,12 @@ TEST(Log, DisabledNeverCreatesNorTouchesTheFile)
         log.Write("Loading Archive");
     }
     EXPECT_EQ(ReadAll(dir / "log.txt"), "old run\r\n");
-    fs::remove_all(dir);
 }
 
 TEST(Log, EnabledTruncatesAndFlushesEveryLine)
 {
-    const fs::path dir = TempDir("on");
+    const TTempDir temp("log-on");
+    const fs::path &dir = temp.Path;
     std::ofstream(dir / "log.txt", std::ios::binary) << "old run\r\n";
     TLOgFile log((dir / "log.txt").string(), true);
     EXPECT_EQ(ReadAll(dir / "log.txt"), "");
@@ -58,7 +45,6 @@ TEST(Log, EnabledTruncatesAndFlushesEveryLine)
     log.Write("");
     log.Write("Gl Vendor:");
     EXPECT_EQ(ReadAll(dir / "log.txt"), "Loading Archive\r\n\r\nGl Vendor:\r\n");
-    fs::remove_all(dir);
 }
 
 TEST(Log, UnwritablePlaceIsAClearError)

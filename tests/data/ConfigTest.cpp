@@ -1,5 +1,7 @@
 #include "data/Config.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -12,24 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class ConfigFile : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path() / ("zephrona-config-" + std::to_string(::getpid()));
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-        Path = (Dir / "Config.cfg").string();
-    }
-    void TearDown() override { fs::remove_all(Dir); }
 
     // Writes a file from decoded value lines.
     void WriteValues(const std::vector<std::string> &values)
@@ -39,8 +25,9 @@ protected:
             out << EncodeConfigLine(v) << "\r\n";
     }
 
-    fs::path Dir;
-    std::string Path;
+    TTempDir Temp{"config"};
+    const fs::path &Dir = Temp.Path;
+    const std::string Path = (Dir / "Config.cfg").string();
 };
 
 TConfig FullConfig()

@@ -1,6 +1,8 @@
 #include "data/Extractor.h"
 #include "tools/dpg/DpgWriter.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,12 +17,6 @@ namespace {
 
 std::vector<std::uint8_t> Bytes(const std::string &text) { return {text.begin(), text.end()}; }
 
-void WriteBytes(const fs::path &path, const std::vector<std::uint8_t> &bytes)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-}
-
 void PutU32(std::vector<std::uint8_t> &bytes, std::size_t at, std::uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -29,14 +25,6 @@ void PutU32(std::vector<std::uint8_t> &bytes, std::size_t at, std::uint32_t v)
 
 class ArchiveTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path() / ("zephrona-dpg-" + std::to_string(::getpid()));
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-        Base = Dir.string() + "/";
-    }
-    void TearDown() override { fs::remove_all(Dir); }
 
     // An archive in the test folder, opened with the folder as its base path.
     void OpenArchive(const std::vector<TDpgFile> &files)
@@ -59,8 +47,9 @@ protected:
         return "accepted";
     }
 
-    fs::path Dir;
-    std::string Base;
+    TTempDir Temp{"archive"};
+    const fs::path &Dir = Temp.Path;
+    const std::string Base = Dir.string() + "/";
     TExtractor Archive;
 };
 

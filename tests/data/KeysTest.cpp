@@ -5,6 +5,8 @@
 #include "core/Platform.h"
 #include "data/Keys.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -24,43 +26,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteAll(const fs::path &path, const std::string &text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 using TPairs = std::array<std::array<int, 2>, 8>;
 
 class KeysTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path() / ("zephrona-keys-" + std::to_string(::getpid()));
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-        File = (Dir / "keys.cfg").string();
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
     // Keys over a bindings file with Text, polling the test's keyboard.
     TKeys Make(const std::string &text)
     {
-        WriteAll(File, text);
+        WriteText(File, text);
         TKeys keys(File);
         keys.Poll = [this](int vk) { return Held[std::size_t(vk)]; };
         return keys;
     }
 
-    fs::path             Dir;
-    std::string          File;
+    TTempDir             Temp{"keys"};
+    const std::string    File = (Temp.Path / "keys.cfg").string();
     std::array<bool, 256> Held{};
 };
 
@@ -223,9 +203,8 @@ TEST(KeysThroughSdl, KeyboardAndMouseReachTheBindings)
     BatchMode = true;
     ASSERT_TRUE(CreateGLWindow(320, 200, false, "keys", 32));
 
-    const fs::path dir = fs::temp_directory_path() / ("zephrona-sdlkeys-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    TKeys keys((dir / "keys.cfg").string());   // the defaults: W forward, left button primary
+    const TTempDir dir("sdlkeys");
+    TKeys keys((dir.Path / "keys.cfg").string());   // the defaults: W forward, left button primary
 
     // Runs frames until the key state shows the wanted action state, at most Frames of them.
     auto settle = [&](int action, bool down, int frames = 200) {
@@ -258,7 +237,6 @@ TEST(KeysThroughSdl, KeyboardAndMouseReachTheBindings)
 
     XCloseDisplay(display);
     KillGLWindow();
-    fs::remove_all(dir);
 }
 
 } // namespace

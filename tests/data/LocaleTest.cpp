@@ -3,6 +3,8 @@
 #include "core/Text.h"
 #include "data/Extractor.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -16,11 +18,6 @@ namespace {
 
 class LocaleTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Path = (fs::temp_directory_path() / ("zephrona-locale-" + std::to_string(::getpid()) + ".txt")).string();
-    }
-    void TearDown() override { fs::remove(Path); }
 
     TLocale Make(const std::string &utf8Lines, int language)
     {
@@ -28,7 +25,8 @@ protected:
         return TLocale(Path, nullptr, language);
     }
 
-    std::string Path;
+    TTempDir Temp{"locale"};
+    const std::string Path = (Temp.Path / "Locale.txt").string();
 };
 
 const std::string Table = "[0] images\r\nLogo.png\r\nLogo_rus.png\r\n"

@@ -47,7 +47,7 @@ std::vector<std::uint8_t> OneStateTable(std::vector<std::pair<char, int>> specia
 }
 
 // The tokens of successive calls, Calls of them.
-std::vector<std::string> Tokens(TTextParser &parser, const TTempDir &dir, const std::string &input, int calls)
+std::vector<std::string> Tokens(TTextParser &parser, const TScriptDir &dir, const std::string &input, int calls)
 {
     TArchiveStream stream(dir.Write("input.txt", input), nullptr);
     std::vector<std::string> tokens;
@@ -85,7 +85,7 @@ TEST(TextParser, ActionsCutTheStreamAsTheTableSays)
         {"an unknown action drops the byte only", {{';', 4}, {'x', 77}}, "axb;", {"ab", ""}},
         {"an empty stream gives an empty token at once", {{';', 4}}, "", {"", ""}},
     };
-    const TTempDir dir("actions");
+    const TScriptDir dir("actions");
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         TTextParser parser(OneStateTable(c.special), "Test.ptb");
@@ -104,7 +104,7 @@ TEST(TextParser, StateAndBufferCarryOverBetweenCalls)
         return TParserTransition{state, 2};
     });
     TTextParser parser(table, "Quotes.ptb");
-    const TTempDir dir("state");
+    const TScriptDir dir("state");
     EXPECT_EQ(Tokens(parser, dir, "say \"two words\" end ", 4), (std::vector<std::string>{"say", "two words", "", "end"}));
     EXPECT_EQ(parser.State, 0);
     EXPECT_EQ(parser.Buffer, "");
@@ -121,14 +121,14 @@ TEST(TextParser, TheEndOfAStreamStartsTheNextOneAfresh)
         return TParserTransition{state, 2};
     });
     TTextParser parser(table, "Quotes.ptb");
-    const TTempDir dir("afresh");
+    const TScriptDir dir("afresh");
     EXPECT_EQ(Tokens(parser, dir, "\"open", 2), (std::vector<std::string>{"", "open"}));
     EXPECT_EQ(Tokens(parser, dir, "a b ", 2), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(TextParser, EveryTokenGoesToTheLogEmptyOnesIncluded)
 {
-    const TTempDir dir("log");
+    const TScriptDir dir("log");
     const std::string logPath = (dir.Path / "log.txt").string();
     LogFile = new TLOgFile(logPath, true);
     TTextParser parser(OneStateTable({{';', 4}}), "Test.ptb");
@@ -164,7 +164,7 @@ TEST(TextParser, DamagedTablesAreRefusedAtLoadTime)
 
 TEST(TextParser, TheTableFileIsReadThroughTheFileObjects)
 {
-    const TTempDir dir("file");
+    const TScriptDir dir("file");
     const auto bytes = OneStateTable({{';', 4}});
     const std::string path = dir.Write("Script.ptb", std::string(bytes.begin(), bytes.end()));
     TTextParser parser(path);
@@ -181,7 +181,7 @@ TEST(TextParser, TheTableFileIsReadThroughTheFileObjects)
 TEST(ScriptTable, CutsEveryKindOfTokenOfTheLanguage)
 {
     TTextParser parser(StagedTable);
-    const TTempDir dir("kinds");
+    const TScriptDir dir("kinds");
     const std::string source =
         "int  a\t-12\r\nfloat f $1,5 bool b $true $false\r\n"
         "{ // first block, \"quoted\" words too\r\n"

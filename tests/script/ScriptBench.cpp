@@ -169,7 +169,7 @@ class TSesMission {
 public:
     TSesMission() : Script(StagedTable)
     {
-        const TTempDir dir("bench");
+        const TScriptDir dir("bench");
         Script.Handler = &Handler;
         Script.Load(dir.Write("Bench.ses", SesMission));
     }
@@ -313,7 +313,7 @@ void BM_Frame_Lua(benchmark::State &state)
 
 void BM_Load_Ses(benchmark::State &state)
 {
-    const TTempDir dir("bench-load");
+    const TScriptDir dir("bench-load");
     const std::string path = dir.Write("Bench.ses", SesMission);
     TScript script(StagedTable);
     for (auto _ : state)

@@ -71,7 +71,7 @@ protected:
         return "ran";
     }
 
-    TTempDir Dir;
+    TScriptDir Dir;
     TScript  Script;
 };
 

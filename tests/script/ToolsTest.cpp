@@ -4,26 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
-#include <cstdlib>
 
 using namespace scripttest;
 
 namespace {
 
-struct TRun {
-    int         Status;
-    std::string Out, Err;
-};
+using TRun = TToolRun;
 
 // Runs a tool in the folder with its arguments and collects its output.
-TRun RunTool(const TTempDir &dir, const std::string &tool, const std::string &args)
+TRun RunTool(const TScriptDir &dir, const std::string &tool, const std::string &args)
 {
-    const std::string out = (dir.Path / "out.txt").string(), err = (dir.Path / "err.txt").string();
-    const std::string command = "cd " + dir.Path.string() + " && " + ToolsDir + "/" + tool + " " + args + " >" + out + " 2>" + err;
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(out), ReadAll(err)};
+    return ::RunTool(dir.Path, ToolsDir + "/" + tool + " " + args);
 }
 
 std::string FirstLine(const std::string &text) { return text.substr(0, text.find('\n')); }
@@ -32,7 +24,7 @@ std::string FirstLine(const std::string &text) { return text.substr(0, text.find
 
 TEST(PtbGen, BuildsTheStagedTableFromTheLexerDescription)
 {
-    const TTempDir dir("ptbgen");
+    const TScriptDir dir("ptbgen");
     const std::string table = (dir.Path / "Script.ptb").string();
     const TRun run = RunTool(dir, "ptbgen", std::string(ZEPHRONA_SOURCE_DIR) + "/content/tables/Script.lex " + table);
     ASSERT_EQ(run.Status, 0) << run.Err;
@@ -43,7 +35,7 @@ TEST(PtbGen, BuildsTheStagedTableFromTheLexerDescription)
 
 TEST(PtbGen, ShowsTheTokensTheCompilerReceives)
 {
-    const TTempDir dir("tokens");
+    const TScriptDir dir("tokens");
     const std::string input = dir.Write("Level.ses", "int a 5\r\n{ // go\r\n  a += $-1,5\r\n  Message \"Two words\"\r\n}\r\nlate");
     const TRun run = RunTool(dir, "ptbgen", "--tokens " + StagedTable + " " + input);
     ASSERT_EQ(run.Status, 0) << run.Err;
@@ -67,7 +59,7 @@ TEST(PtbGen, RefusesFaultyDescriptionsNamingTheLine)
         {"state s\n  other skip -> s\n", "d.lex:2: write a rule as \"BYTES... : ACTION -> NEXT\""},
         {"# nothing\n", "d.lex: describes no state"},
     };
-    const TTempDir dir("faulty");
+    const TScriptDir dir("faulty");
     for (const auto &[description, message] : cases) {
         SCOPED_TRACE(description);
         dir.Write("d.lex", description);
@@ -79,7 +71,7 @@ TEST(PtbGen, RefusesFaultyDescriptionsNamingTheLine)
 
 TEST(PtbGen, DescriptionsCanUseEveryAction)
 {
-    const TTempDir dir("every");
+    const TScriptDir dir("every");
     dir.Write("d.lex", "state s   # start\n"
                        "  space tab cr lf : emit -> s\n"
                        "  '-'-'/' 0x3A : emit-keep -> s\n"
@@ -94,7 +86,7 @@ TEST(PtbGen, DescriptionsCanUseEveryAction)
 
 TEST(SesCheck, CompilesAScriptOrTellsWhyAndWhere)
 {
-    const TTempDir dir("sescheck");
+    const TScriptDir dir("sescheck");
     const std::string game = "--game " + std::string(ZEPHRONA_STAGE_DIR) + " ";
     const std::string good = dir.Write("Good.ses", "int a 5\n{\n  a += $2\n}\n");
     TRun run = RunTool(dir, "sescheck", game + good);
@@ -117,7 +109,7 @@ TEST(SesCheck, CompilesAScriptOrTellsWhyAndWhere)
 
 TEST(SesCheck, RunsFramesAndPrintsTheDeclaredVariables)
 {
-    const TTempDir dir("run");
+    const TScriptDir dir("run");
     const std::string game = "--game " + std::string(ZEPHRONA_STAGE_DIR) + " ";
     const std::string script = dir.Write(
         "Run.ses", "int a 0 float f 0,5 bool done false int G_TIMER_TIME 1000 bool G_TIMER_ENABLE true int a 1\n"

@@ -2,6 +2,8 @@
 
 #include "data/Config.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,21 +17,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 } // namespace
 
 TEST(CfgTool, DecodesWhatTheGameSavesAndEncodesItBack)
 {
-    const fs::path dir = fs::temp_directory_path() / ("zephrona-cfgtool-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const TTempDir temp("cfgtool");
+    const fs::path &dir = temp.Path;
     TConfig config;
     config.Brightness = 0.25f;
     config.PlayerCount = 1;
@@ -48,5 +41,4 @@ TEST(CfgTool, DecodesWhatTheGameSavesAndEncodesItBack)
 
     EXPECT_NE(std::system((tool + " decode " + (dir / "missing.cfg").string() + " 2>/dev/null").c_str()), 0);
     EXPECT_NE(std::system((tool + " 2>/dev/null").c_str()), 0);
-    fs::remove_all(dir);
 }

@@ -2,6 +2,8 @@
 
 #include "tools/dpg/DpgWriter.h"
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,42 +17,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteText(const fs::path &path, const std::string &text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 class DpgTool : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path() / ("zephrona-dpgtool-" + std::to_string(::getpid()));
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
     // Runs "dpg ARGS"; returns the exit status, with standard output and error kept in Out and Err.
     int Dpg(const std::string &args)
     {
-        const std::string command = std::string(ZEPHRONA_TOOLS_DIR) + "/dpg " + args + " >" + (Dir / "out").string() +
-                                    " 2>" + (Dir / "err").string();
-        const int status = std::system(command.c_str());
-        Out = ReadAll(Dir / "out");
-        Err = ReadAll(Dir / "err");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const TToolRun run = RunTool(Dir, std::string(ZEPHRONA_TOOLS_DIR) + "/dpg " + args);
+        Out = run.Out;
+        Err = run.Err;
+        return run.Status;
     }
 
-    fs::path Dir;
+    TTempDir Temp{"dpgtool"};
+    const fs::path &Dir = Temp.Path;
     std::string Out, Err;
 };
 

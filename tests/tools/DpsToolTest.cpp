@@ -1,5 +1,7 @@
 // dpstool as an effect author runs it.
 
+#include "tests/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -14,35 +16,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class DpsTool : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        Dir = fs::temp_directory_path() / ("zephrona-dpstool-" + std::to_string(::getpid()));
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
     int Run(const std::string &args)
     {
-        const std::string command = std::string(ZEPHRONA_TOOLS_DIR) + "/dpstool " + args + " >" + (Dir / "out").string() +
-                                    " 2>" + (Dir / "err").string();
-        const int status = std::system(command.c_str());
-        Out = ReadAll(Dir / "out");
-        Err = ReadAll(Dir / "err");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        const TToolRun run = RunTool(Dir, std::string(ZEPHRONA_TOOLS_DIR) + "/dpstool " + args);
+        Out = run.Out;
+        Err = run.Err;
+        return run.Status;
     }
 
-    fs::path Dir;
+    TTempDir Temp{"dpstool"};
+    const fs::path &Dir = Temp.Path;
     std::string Out, Err;
 };
 
