@@ -46,6 +46,7 @@ constexpr TSwitchHelp SwitchHelp[] = {
     {"-screenshot", "FILE", "when quitting, write the last frame shown to FILE as PNG"},
     {"-batch", "", "never show a message box: its text goes to standard error and the answer is Abort"},
     {"-map", "FILE", "start the mission FILE (relative to the game folder) without the menu"},
+    {"-page", "N", "open the menu on page N (for testing pages that missions lead to)"},
     {"-help", "", "print this list and exit"},
 };
 
@@ -56,6 +57,16 @@ std::vector<std::string> SplitBlanks(const std::string &text)
     for (std::string word; in >> word;)
         words.push_back(word);
     return words;
+}
+
+// A switch's value that must be a whole number of 0 or more.
+int WholeNumber(const std::string &keyword, const std::string &text, const std::string &what)
+{
+    int n = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec != std::errc() || end != text.data() + text.size() || n < 0)
+        throw TCommandLineError("Switch " + keyword + " needs " + what + ", not \"" + text + "\"");
+    return n;
 }
 
 } // namespace
@@ -90,14 +101,11 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &args)
             else if (word == "-help" || word == "--help") cmd.Help = true;
             else if (word == "-screenshot") cmd.Screenshot = value();
             else if (word == "-map") cmd.Map = value();
-            else if (word == "-frames") {
-                const std::string text = value();
-                int n = -1;
-                const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-                if (ec != std::errc() || end != text.data() + text.size() || n < 0)
-                    throw TCommandLineError("Switch -frames needs a whole number of frames, not \"" + text + "\"");
-                cmd.Frames = n;
-            } else
+            else if (word == "-frames")
+                cmd.Frames = WholeNumber(word, value(), "a whole number of frames");
+            else if (word == "-page")
+                cmd.Page = WholeNumber(word, value(), "a page number");
+            else
                 throw TCommandLineError("Unknown switch \"" + word + "\" (try -help)");
         }
     }

@@ -47,6 +47,7 @@ struct TCommandLine {
     int  Frames = -1;        // quit after this many frames; -1: run until asked to quit
     std::string Screenshot;  // PNG of the last frame shown, written when quitting
     std::string Map;         // mission to start without the menu, relative to the game folder
+    int  Page = -1;          // the menu page to open at start-up; -1: the menu's own choice
 };
 
 struct TCommandLineError : std::runtime_error {

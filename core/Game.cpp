@@ -13,6 +13,8 @@
 #include "data/Extractor.h"
 #include "data/Keys.h"
 #include "data/Locale.h"
+#include "hud/Out2D.h"
+#include "menu/Menu.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
 
@@ -24,9 +26,7 @@
 namespace {
 
 constexpr int VkReturn = 13;
-constexpr int VkEscape = 27;
 
-int SplashTexture = 0;   // texture-library handle of the logo
 
 // Services are created once and live for the whole process; none is destroyed explicitly.
 void StartServices(const TCommandLine &cmd)
@@ -110,14 +110,15 @@ void InitGraphics()
     LogWrite("Loading MdlLib");
     ModelLib = new TModelLib();
     LogWrite("Loading Out2D");
+    Out2D = new TOut2D();
 
     LogWrite("Loading IMage");
-    SplashTexture = TextureLib->Load(AppDir + "Data\\Menu\\" + Translate("Logo.png", 0), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
-    DrawSplash(SplashTexture);
+    const int logo = TextureLib->Load(AppDir + "Data\\Menu\\" + Translate("Logo.png", 0), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+    DrawSplash(logo);
     SwapBuffersNow();
 }
 
-void StartGameServices()
+void StartGameServices(const TCommandLine &cmd)
 {
     SoundLib = new TSoundLib();
     LogWrite("Loading Controls");
@@ -131,19 +132,12 @@ void StartGameServices()
     LogWrite("Loading Misc");
     LogWrite("Loading HUD");
     LogWrite(Cp1251FromUtf8("Загружаются меню"));
+    Menu = new TMenu();
+    if (cmd.Page >= 0)
+        Menu->ShowPage(cmd.Page);
     glDisable(GL_POLYGON_SMOOTH);
     LastTick = TickCount();
     LogWrite(Cp1251FromUtf8("Запуск игры"));
-}
-
-// Until the menu arrives its frame keeps the splash on screen; Escape leaves the game.
-void MenuFrame()
-{
-    DrawSplash(SplashTexture);
-    if (Keys->IsDown(VkEscape)) {
-        Keys->Release(VkEscape);
-        QuitRequested = true;
-    }
 }
 
 void RunFrames(const TCommandLine &cmd)
@@ -174,7 +168,7 @@ void RunFrames(const TCommandLine &cmd)
 
         if (MenuActive) {
             MusicFrame(true, Config->MusicVolume);
-            MenuFrame();
+            Menu->Frame(FrameTime);
         } else {
             SetCursor(ScreenCenter.x, ScreenCenter.y);
             MusicFrame(false, Config->MusicVolume);
@@ -195,7 +189,7 @@ int RunGame(const TCommandLine &cmd)
     if (!OpenWindow(cmd))
         return ExitNoWindow;
     InitGraphics();
-    StartGameServices();
+    StartGameServices(cmd);
 
     RunFrames(cmd);
 

@@ -16,7 +16,7 @@ packages=(
     libopenal-dev libsndfile1-dev libvorbis-dev libcurl4-openssl-dev espeak-ng
     fonts-dejavu-core fonts-liberation2
     libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev
-    xvfb xauth libxtst-dev xdotool x11-xkb-utils
+    xvfb xauth libxtst-dev xdotool
 )
 
 missing=()

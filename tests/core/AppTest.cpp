@@ -74,6 +74,7 @@ TEST(CommandLine, AutomationSwitchesTakeTheirValues)
     EXPECT_EQ(cmd.Screenshot, "my shots/a.png");
     EXPECT_EQ(cmd.Map, "Data\\Maps\\Level1.ses");
     EXPECT_EQ(ParseCommandLine({"-frames 0"}).Frames, 0);
+    EXPECT_EQ(ParseCommandLine({"-page", "20"}).Page, 20);
     EXPECT_EQ(ParseCommandLine({"-rus", "-eng"}).Language, 0);   // the last language wins
     EXPECT_TRUE(ParseCommandLine({"-help"}).Help);
 }
@@ -93,6 +94,7 @@ TEST(CommandLine, BadInputIsRefusedWithAClearMessage)
         {{"-frames", "-1"}, "Switch -frames needs a whole number of frames, not \"-1\""},
         {{"-frames", "5x"}, "Switch -frames needs a whole number of frames, not \"5x\""},
         {{"-frames", "99999999999"}, "Switch -frames needs a whole number of frames, not \"99999999999\""},
+        {{"-page", "x"}, "Switch -page needs a page number, not \"x\""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
@@ -109,7 +111,7 @@ TEST(CommandLine, HelpHasALinePerSwitch)
 {
     const std::string help = CommandLineHelp();
     for (const char *keyword : {"-log", "-fps", "-fixedfps", "-fastload", "-eng", "-rus", "-lefttop", "-needcursorposition",
-                                "-windowed", "-nowait", "-frames N", "-screenshot FILE", "-batch", "-map FILE", "-help"})
+                                "-windowed", "-nowait", "-frames N", "-screenshot FILE", "-batch", "-map FILE", "-page N", "-help"})
         EXPECT_NE(help.find(std::string("  ") + keyword + " "), std::string::npos) << keyword;
 }
 

@@ -1,0 +1,250 @@
+// The options pages: graphics, sound, controls and game settings.
+
+#include "menu/Pages.h"
+
+#include "data/Config.h"
+#include "data/Keys.h"
+#include "data/Locale.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+void Clicked() { PlayMenuSound(ClickSound); }
+
+std::vector<std::string> Translated(std::initializer_list<const char *> texts)
+{
+    std::vector<std::string> out;
+    for (const char *text : texts)
+        out.push_back(Translate(text, 1));
+    return out;
+}
+
+// "ON" first, as the boxes show them.
+std::vector<std::string> OnOff() { return Translated({"ON", "OFF"}); }
+int OnOffIndex(bool on) { return on ? 0 : 1; }
+bool IsOn(const TChangeBox &box) { return box.Index == 0; }
+
+std::vector<std::string> Steps(int count, int step)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(std::to_string(i * step));
+    return out;
+}
+
+// Whether the driver names Extension as a whole word of its extension string.
+bool HasExtension(const char *extension)
+{
+    const char *all = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    if (!all)
+        return false;
+    const std::string_view list(all), name(extension);
+    for (std::size_t at = list.find(name); at != std::string_view::npos; at = list.find(name, at + 1)) {
+        const bool startsWord = at == 0 || list[at - 1] == ' ';
+        const bool endsWord = at + name.size() == list.size() || list[at + name.size()] == ' ';
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
+constexpr float RowStep = 48;   // virtual units between option rows
+
+} // namespace
+
+// ---- Options ------------------------------------------------------------------------------------
+
+TOptionsPage::TOptionsPage()
+    : Graphics(MenuButton(0, 150, "GRAPHICS")), Sound(MenuButton(0, 98, "SOUND")), Controls(MenuButton(0, 46, "CONTROLS")),
+      Game(MenuButton(0, -6, "GAME")), Back(MenuButton(0, -96, "BACK"))
+{
+}
+
+void TOptionsPage::Frame(int, float cursorX, float cursorY)
+{
+    DrawPanel(TVRect{-190, -140, 190, 268});
+    DrawMenuText(Translate("OPTIONS", 1), MenuBigFont, 0, 222, TAlign::Centre, TitleColor);
+    const std::pair<TButton *, int> exits[] = {
+        {&Graphics, PageView}, {&Sound, PageSound}, {&Controls, PageControls}, {&Game, PageGame}, {&Back, PageMain}};
+    for (const auto &[button, page] : exits)
+        if (button->Frame(cursorX, cursorY)) {
+            Clicked();
+            Menu->SetPage(page);
+        }
+}
+
+// ---- Graphics -----------------------------------------------------------------------------------
+
+TViewPage::TViewPage()
+    : Resolution(170, Translate("RESOLUTION", 1), {"800x600", "1024x768", "1280x1024"}, 0),
+      ColorDepth(170 - RowStep, Translate("COLOR DEPTH", 1), {"16", "32"}, 1),
+      Shaders(170 - 2 * RowStep, Translate("SHADERS", 1), OnOff(), 0),
+      FullScreen(170 - 3 * RowStep, Translate("FULLSCREEN", 1), OnOff(), 0),
+      Haze(170 - 4 * RowStep, Translate("HAZE", 1), OnOff(), 0),
+      Shadow(170 - 5 * RowStep, Translate("SHADOW", 1), OnOff(), 0),
+      Apply(MenuButton(-140, -190, "APPLY", 1, 250)), Back(MenuButton(140, -190, "BACK", 1, 250))
+{
+    HasShaders = HasExtension("GL_ARB_shader_objects") && HasExtension("GL_ARB_vertex_shader") &&
+                 HasExtension("GL_ARB_fragment_shader");
+    HasFramebuffers = HasExtension("GL_EXT_framebuffer_object");
+    // Until a restart applies them, the pending window settings are the ones in use.
+    Config->PendingResolution = Config->Resolution;
+    Config->PendingFullScreen = Config->FullScreen;
+    Show();
+}
+
+void TViewPage::Show()
+{
+    Resolution.Index = std::clamp(Config->PendingResolution, 0, 2);
+    ColorDepth.Index = Config->ColorBits == 16 ? 0 : 1;
+    FullScreen.Index = OnOffIndex(Config->PendingFullScreen);
+    Shaders.Index = OnOffIndex(Config->Shaders && HasShaders);
+    Shaders.SetEnabled(HasShaders);
+    Haze.Index = OnOffIndex(Config->Haze && HasFramebuffers);
+    Haze.SetEnabled(HasFramebuffers);
+    Shadow.Index = OnOffIndex(Config->Shadows);
+}
+
+void TViewPage::Frame(int, float cursorX, float cursorY)
+{
+    DrawPanel(TVRect{-320, -236, 320, 268});
+    DrawMenuText(Translate("GRAPHICS", 1), MenuBigFont, 0, 222, TAlign::Centre, TitleColor);
+    for (TChangeBox *box : {&Resolution, &ColorDepth, &Shaders, &FullScreen, &Haze, &Shadow})
+        box->Frame(cursorX, cursorY);
+    if (Apply.Frame(cursorX, cursorY)) {
+        Clicked();
+        Config->PendingResolution = Resolution.Index;
+        Config->PendingFullScreen = IsOn(FullScreen);
+        Config->ColorBits = ColorDepth.Index == 0 ? 16 : 32;
+        Config->Shaders = IsOn(Shaders) && HasShaders;
+        Config->Haze = IsOn(Haze) && HasFramebuffers;
+        Config->Shadows = IsOn(Shadow);
+        Menu->SetPage(PageRestart);
+    }
+    if (Back.Frame(cursorX, cursorY)) {
+        Clicked();
+        Menu->SetPage(PageOptions);
+    }
+}
+
+// ---- Sound --------------------------------------------------------------------------------------
+
+TSoundPage::TSoundPage()
+    : Music(140, Translate("MUSIC", 1), Steps(11, 10), 10), Sound(140 - RowStep, Translate("SOUND", 1), Steps(11, 10), 10),
+      Back(MenuButton(0, -20, "BACK"))
+{
+    Show();
+}
+
+void TSoundPage::Show()
+{
+    Music.Index = std::clamp((Config->MusicVolume + 5) / 10, 0, 10);
+    Sound.Index = std::clamp((Config->SoundVolume + 5) / 10, 0, 10);
+}
+
+void TSoundPage::Frame(int, float cursorX, float cursorY)
+{
+    DrawPanel(TVRect{-320, -70, 320, 268});
+    DrawMenuText(Translate("SOUND", 1), MenuBigFont, 0, 222, TAlign::Centre, TitleColor);
+    // Volumes take effect at once, so the player hears the change.
+    if (Music.Frame(cursorX, cursorY))
+        Config->MusicVolume = Music.Index * 10;
+    if (Sound.Frame(cursorX, cursorY))
+        Config->SoundVolume = Sound.Index * 10;
+    if (Back.Frame(cursorX, cursorY)) {
+        Clicked();
+        Menu->SetPage(PageOptions);
+    }
+}
+
+// ---- Controls -----------------------------------------------------------------------------------
+
+TControlsPage::TControlsPage() : Default(MenuButton(-140, -216, "DEFAULT", 1, 250)), Back(MenuButton(140, -216, "BACK", 1, 250))
+{
+    for (int action = 0; action < KeyActionCount; ++action)
+        Fields.emplace_back(176 - 46 * float(action), action);
+}
+
+void TControlsPage::Show()
+{
+    for (TKeyEdit &field : Fields)
+        field.StopCapture();
+}
+
+void TControlsPage::Frame(int dt, float cursorX, float cursorY)
+{
+    DrawPanel(TVRect{-320, -262, 320, 268});
+    DrawMenuText(Translate("CONTROLS", 1), MenuBigFont, 0, 226, TAlign::Centre, TitleColor);
+    for (TKeyEdit &field : Fields)
+        if (field.Frame(dt, cursorX, cursorY))
+            for (TKeyEdit &other : Fields)
+                if (&other != &field)
+                    other.StopCapture();   // one capture at a time
+    if (Default.Frame(cursorX, cursorY)) {
+        Clicked();
+        Show();
+        Keys->SetDefaults();
+    }
+    if (Back.Frame(cursorX, cursorY)) {
+        Clicked();
+        Show();
+        Menu->SetPage(PageOptions);
+    }
+}
+
+// ---- Game ---------------------------------------------------------------------------------------
+
+// Brightness is shown as a percentage-like step (index x 11) and stored as index / 55.
+TGamePage::TGamePage()
+    : Camera(180, Translate("CAMERA", 1), OnOff(), 0),
+      Distance(180 - RowStep, Translate("DISTANCE", 1), Translated({"UNLIMITED", "HIGH", "MEDIUM", "LOW"}), 1),
+      Effects(180 - 2 * RowStep, Translate("EFFECTS", 1), Translated({"HIGH", "MEDIUM", "LOW", "OFF"}), 0),
+      Effects3D(180 - 3 * RowStep, Translate("3D EFFECTS", 1), OnOff(), 0),
+      Invert(180 - 4 * RowStep, Translate("INVERT", 1), OnOff(), 1),
+      Brightness(180 - 5 * RowStep, Translate("BRIGHTNESS", 1), Steps(10, 11), 0),
+      Reflections(180 - 6 * RowStep, Translate("REFLECTIONS", 1), Translated({"OFF", "LOW", "HIGH"}), 1),
+      Back(MenuButton(0, -196, "BACK"))
+{
+    Show();
+}
+
+void TGamePage::Show()
+{
+    Camera.Index = OnOffIndex(Config->CameraView);
+    Distance.Index = std::clamp(Config->ViewDistance, 0, 3);
+    Effects.Index = std::clamp(Config->Effects, 0, 3);
+    Effects3D.Index = OnOffIndex(Config->Effects3D);
+    Invert.Index = OnOffIndex(Config->InvertMouse);
+    Brightness.Index = std::clamp(int(std::lround(Config->Brightness * 55)), 0, 9);
+    Reflections.Index = std::clamp(Config->Reflections, 0, 2);
+}
+
+void TGamePage::Store() const
+{
+    Config->CameraView = IsOn(Camera);
+    Config->ViewDistance = Distance.Index;
+    Config->Effects = Effects.Index;
+    Config->Effects3D = IsOn(Effects3D);
+    Config->InvertMouse = IsOn(Invert);
+    Config->Brightness = float(Brightness.Index) / 55;
+    Config->Reflections = Reflections.Index;
+}
+
+void TGamePage::Frame(int, float cursorX, float cursorY)
+{
+    DrawPanel(TVRect{-320, -242, 320, 268});
+    DrawMenuText(Translate("GAME", 1), MenuBigFont, 0, 228, TAlign::Centre, TitleColor);
+    for (TChangeBox *box : {&Camera, &Distance, &Effects, &Effects3D, &Invert, &Brightness, &Reflections})
+        box->Frame(cursorX, cursorY);
+    if (Back.Frame(cursorX, cursorY)) {
+        Clicked();
+        Store();
+        Menu->SetPage(PageOptions);
+    }
+}

@@ -1,0 +1,409 @@
+// The menu framework and its pages on a real GL context: the first page, transitions, clicks,
+// hover, key capture, text entry and the pages' exits.
+
+#include "core/Png.h"
+#include "core/Text.h"
+#include "tests/TestUtil.h"
+#include "tests/menu/MenuFixture.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST_F(MenuTest, FirstRunOpensCreatePlayerWhoseBackWaitsForAPlayer)
+{
+    StartMenu({});
+    EXPECT_EQ(MenuPage, PageCreatePlayer);
+    EXPECT_EQ(Config->CurrentPlayer, 0);
+    auto &create = Page<TCreatePlayerPage>(PageCreatePlayer);
+    EXPECT_EQ(create.Entry.Text, "Anonymous");
+    Click(create.Back.Rect);
+    Wait(600);
+    EXPECT_EQ(MenuPage, PageCreatePlayer);
+    EXPECT_FALSE(Menu->TransitionActive);
+}
+
+TEST_F(MenuTest, TypingANameCreatesThePlayerOnce)
+{
+    StartMenu({});
+    auto &create = Page<TCreatePlayerPage>(PageCreatePlayer);
+    for (int i = 0; i < 9; ++i)
+        Press(VkBackspace);
+    EXPECT_EQ(create.Entry.Text, "");
+    Press(VkBackspace);   // nothing left to remove
+    Type("  ACE");
+    // A held key types once.
+    Down['7'] = true;
+    Wait(200);
+    Down['7'] = false;
+    Frame();
+    Type(" ");
+    EXPECT_EQ(create.Entry.Text, "  ACE7 ");
+    Press(VkReturn);
+    Press(VkReturn);   // confirmed again during the transition: still one player
+    Click(create.Ok.Rect);
+    Wait(600);
+    EXPECT_EQ(MenuPage, PageMain);
+    ASSERT_EQ(Config->PlayerCount, 1);
+    EXPECT_EQ(Config->Players[0].Name, "ACE7");
+    EXPECT_EQ(Config->CurrentPlayer, 0);
+}
+
+TEST_F(MenuTest, ABlankNameCreatesNoPlayer)
+{
+    StartMenu({"Ace"});
+    Menu->ShowPage(PageCreatePlayer);
+    auto &create = Page<TCreatePlayerPage>(PageCreatePlayer);
+    create.Entry.Text = "   ";
+    Press(VkReturn);
+    Wait(600);
+    EXPECT_EQ(MenuPage, PageCreatePlayer);
+    EXPECT_EQ(Config->PlayerCount, 1);
+}
+
+TEST_F(MenuTest, AClickDuringATransitionActsOnTheOldPage)
+{
+    StartMenu();
+    auto &main = Page<TMainPage>(PageMain);
+    Click(main.Options.Rect);
+    Wait(200);
+    EXPECT_EQ(MenuPage, PageMain);
+    EXPECT_TRUE(Menu->TransitionActive);
+    Click(main.HighScore.Rect);   // still the main page: the transition restarts towards the table
+    Wait(400);
+    EXPECT_EQ(MenuPage, PageMain);
+    Wait(150);
+    EXPECT_EQ(MenuPage, PageHighScore);
+    EXPECT_FALSE(Menu->TransitionActive);
+}
+
+TEST_F(MenuTest, AHeldButtonClicksOnce)
+{
+    StartMenu();
+    Menu->ShowPage(PageSound);
+    Frame();
+    auto &sound = Page<TSoundPage>(PageSound);
+    PointAt(sound.Music.Right.Rect);
+    Frame();
+    Down[VkLeftButton] = true;
+    Wait(300);
+    Down[VkLeftButton] = false;
+    Frame();
+    EXPECT_EQ(Config->MusicVolume, 0);   // one step from 100, wrapping round to 0
+    Click(sound.Music.Right.Rect);
+    EXPECT_EQ(Config->MusicVolume, 10);
+    Click(sound.Sound.Left.Rect);
+    EXPECT_EQ(Config->SoundVolume, 90);
+}
+
+TEST_F(MenuTest, MovingOntoAButtonPlaysTheHoverSoundOnce)
+{
+    StartMenu();
+    const TButton &options = Page<TMainPage>(PageMain).Options;
+    PointAt(options.Rect);
+    Frame();
+    EXPECT_TRUE(options.Entered);
+    EXPECT_TRUE(WidgetHovered);
+    for (int i = 0; i < 3; ++i) {
+        Frame();
+        EXPECT_FALSE(options.Entered);
+        EXPECT_TRUE(options.Hovered);
+    }
+    Point(0, 300);
+    Frame();
+    EXPECT_FALSE(options.Hovered);
+    EXPECT_FALSE(WidgetHovered);
+    PointAt(options.Rect);
+    Frame();
+    EXPECT_TRUE(options.Entered);
+}
+
+TEST_F(MenuTest, KeyFieldsCaptureByTheSlotRule)
+{
+    StartMenu();
+    Menu->ShowPage(PageControls);
+    Frame();
+    auto &controls = Page<TControlsPage>(PageControls);
+    TKeyEdit &accelerate = controls.Fields[KP_FORWARD];
+    ASSERT_EQ(Keys->Bindings[KP_FORWARD], (std::array<int, 2>{87, 87}));
+    Click(accelerate.Field.Rect);
+    EXPECT_TRUE(accelerate.Capturing);
+    Wait(300);
+    EXPECT_TRUE(accelerate.Capturing);
+    Press('U');
+    EXPECT_FALSE(accelerate.Capturing);
+    EXPECT_EQ(Keys->Bindings[KP_FORWARD], (std::array<int, 2>{87, 85}));
+    Click(accelerate.Field.Rect);
+    Press('Y');
+    EXPECT_EQ(Keys->Bindings[KP_FORWARD], (std::array<int, 2>{85, 89}));
+
+    // The left button binds only over the field itself.
+    Click(accelerate.Field.Rect);
+    Click(CentredRect(0, 240, 10, 10));
+    EXPECT_TRUE(accelerate.Capturing);
+    Click(accelerate.Field.Rect);
+    EXPECT_FALSE(accelerate.Capturing);
+    EXPECT_EQ(Keys->Bindings[KP_FORWARD], (std::array<int, 2>{89, 1}));
+
+    // One capture at a time; "DEFAULT" puts every action back.
+    Click(accelerate.Field.Rect);
+    Click(controls.Fields[KP_BACKWARD].Field.Rect);
+    EXPECT_FALSE(accelerate.Capturing);
+    EXPECT_TRUE(controls.Fields[KP_BACKWARD].Capturing);
+    Click(controls.Default.Rect);
+    EXPECT_FALSE(controls.Fields[KP_BACKWARD].Capturing);
+    for (int action = 0; action < KeyActionCount; ++action)
+        EXPECT_EQ(Keys->Bindings[std::size_t(action)][0], KeyActions[std::size_t(action)].Default);
+}
+
+TEST_F(MenuTest, YesNoPagesActOnTheFirstButtonAndGoBackOnTheSecondOrEscape)
+{
+    StartMenu({"Ann", "Bob", "Cid"});
+    Menu->ShowPage(PageExit);
+    Press(VkEscape);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageMain);
+    EXPECT_FALSE(QuitRequested);
+    Menu->ShowPage(PageExit);
+    Click(Page<TExitPage>(PageExit).Yes.Rect);
+    EXPECT_TRUE(QuitRequested);
+    QuitRequested = false;
+
+    // Deleting the current last player makes the new last one current; a second YES in the
+    // transition deletes nobody else.
+    Config->CurrentPlayer = 2;
+    Menu->ShowPage(PageDelete);
+    Click(Page<TDeletePage>(PageDelete).Yes.Rect);
+    Click(Page<TDeletePage>(PageDelete).Yes.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PagePlayers);
+    ASSERT_EQ(Config->PlayerCount, 2);
+    EXPECT_EQ(Config->Players[0].Name, "Ann");
+    EXPECT_EQ(Config->Players[1].Name, "Bob");
+    EXPECT_EQ(Config->CurrentPlayer, 1);
+
+    Config->HighScores[0] = {"Ace", "900"};
+    Menu->ShowPage(PageClear);
+    Click(Page<TClearPage>(PageClear).No.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageHighScore);
+    EXPECT_EQ(Config->HighScores[0].Score, "900");
+    Menu->ShowPage(PageClear);
+    Click(Page<TClearPage>(PageClear).Yes.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageHighScore);
+    for (const THighScore &entry : Config->HighScores) {
+        EXPECT_EQ(entry.Name, "Anonymous");
+        EXPECT_EQ(entry.Score, "0");
+    }
+}
+
+TEST_F(MenuTest, PlayersPageOffersWhatTheTableAllows)
+{
+    StartMenu({"A1", "A2", "A3", "A4", "A5", "A6"});
+    Menu->ShowPage(PagePlayers);
+    Frame();
+    auto &players = Page<TPlayersPage>(PagePlayers);
+    Click(players.Names[3].Rect);
+    EXPECT_EQ(Config->CurrentPlayer, 3);
+    // With six players the column starts with DELETE: CREATE is not offered.
+    EXPECT_GT(players.Delete.Rect.Top, players.Back.Rect.Top);
+    Click(players.Delete.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageDelete);
+    Click(Page<TDeletePage>(PageDelete).Yes.Rect);
+    Wait(550);
+    EXPECT_EQ(Config->PlayerCount, 5);
+    EXPECT_EQ(Config->Players[3].Name, "A5");
+    Click(players.Create.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageCreatePlayer);
+}
+
+TEST_F(MenuTest, GraphicsApplyLeavesTheWindowSettingsToTheRestart)
+{
+    StartMenu();
+    Menu->ShowPage(PageView);
+    Frame();
+    auto &view = Page<TViewPage>(PageView);
+    EXPECT_TRUE(view.HasShaders) << "Mesa offers shader objects";
+    EXPECT_TRUE(view.Shaders.Enabled);
+    Click(view.Resolution.Right.Rect);
+    Click(view.FullScreen.Value.Rect);
+    Click(view.ColorDepth.Left.Rect);
+    Click(view.Shadow.Left.Rect);
+    Wait(600);
+    EXPECT_EQ(Config->PendingResolution, 0);   // nothing stored before "APPLY"
+    Click(view.Apply.Rect);
+    EXPECT_EQ(Config->PendingResolution, 1);
+    EXPECT_FALSE(Config->PendingFullScreen);
+    EXPECT_EQ(Config->Resolution, 0);
+    EXPECT_TRUE(Config->FullScreen);
+    EXPECT_EQ(Config->ColorBits, 16);
+    EXPECT_TRUE(Config->Shadows);
+    Wait(550);
+    ASSERT_EQ(MenuPage, PageRestart);
+    Click(Page<TRestartPage>(PageRestart).No.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageView);
+    EXPECT_EQ(view.Resolution.Index, 1);   // the page shows the choice waiting for the restart
+    Menu->ShowPage(PageRestart);
+    Click(Page<TRestartPage>(PageRestart).Yes.Rect);
+    EXPECT_TRUE(QuitRequested);
+    EXPECT_TRUE(RestartRequested);
+    EXPECT_EQ(Config->Resolution, 1);
+    EXPECT_FALSE(Config->FullScreen);
+}
+
+TEST_F(MenuTest, GameOptionsAreStoredOnLeaving)
+{
+    StartMenu();
+    Menu->ShowPage(PageGame);
+    Frame();
+    auto &game = Page<TGamePage>(PageGame);
+    Click(game.Invert.Right.Rect);
+    Click(game.Brightness.Right.Rect);
+    Click(game.Brightness.Right.Rect);
+    Click(game.Distance.Left.Rect);
+    Wait(600);   // the box's own transition ends on the same page, which keeps its choices
+    EXPECT_EQ(game.Invert.Index, 0);
+    EXPECT_FALSE(Config->InvertMouse);
+    Click(game.Back.Rect);
+    EXPECT_TRUE(Config->InvertMouse);
+    EXPECT_FLOAT_EQ(Config->Brightness, 2.0f / 55);
+    EXPECT_EQ(Config->ViewDistance, 0);
+    EXPECT_EQ(game.Brightness.Items[2], "22");
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageOptions);
+}
+
+TEST_F(MenuTest, CountryEntryAddsTheScoreOnceAndSavesTheSettings)
+{
+    StartMenu({"Ace"});
+    Config->Players[0].Score = 1500;
+    Menu->ShowPage(PageCountry);
+    Type("NORWAY");
+    Press(VkReturn);
+    Press(VkReturn);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageSendHighScore);
+    EXPECT_EQ(Country, "NORWAY");
+    EXPECT_EQ(Config->HighScores[0].Name, "Ace");
+    EXPECT_EQ(Config->HighScores[0].Score, "1500");
+    EXPECT_EQ(Config->HighScores[1].Score, "0");
+    TConfig saved;
+    saved.Load((GameDir() / "Config.cfg").string());
+    EXPECT_EQ(saved.HighScores[0].Score, "1500");
+
+    // An add-on map set keeps no high score.
+    Config->Players[0].Campaign = false;
+    Menu->ShowPage(PageCountry);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageMain);
+    EXPECT_EQ(Config->HighScores[1].Score, "0");
+}
+
+// Every text of the Russian menu is translated: no Latin letters are left in captions, labels,
+// values, titles or questions (key names and the resolutions stay as they are).
+TEST_F(MenuTest, TheRussianMenuIsComplete)
+{
+    StartMenu({"Ace"}, 1);
+    std::vector<std::string> texts;
+    auto add = [&](const TButton &b) { texts.push_back(b.Caption); };
+    auto box = [&](const TChangeBox &b, bool items) {
+        texts.push_back(b.Label);
+        if (items)
+            texts.insert(texts.end(), b.Items.begin(), b.Items.end());
+    };
+    auto &main = Page<TMainPage>(PageMain);
+    for (const TButton *b : {&main.Resume, &main.Start, &main.Options, &main.HighScore, &main.Credits, &main.Players,
+                             &main.Exit, &main.Lan})
+        add(*b);
+    auto &options = Page<TOptionsPage>(PageOptions);
+    for (const TButton *b : {&options.Graphics, &options.Sound, &options.Controls, &options.Game, &options.Back})
+        add(*b);
+    auto &view = Page<TViewPage>(PageView);
+    box(view.Resolution, false);
+    for (const TChangeBox *b : {&view.ColorDepth, &view.Shaders, &view.FullScreen, &view.Haze, &view.Shadow})
+        box(*b, true);
+    add(view.Apply);
+    auto &game = Page<TGamePage>(PageGame);
+    for (const TChangeBox *b : {&game.Camera, &game.Distance, &game.Effects, &game.Effects3D, &game.Invert, &game.Brightness,
+                                &game.Reflections})
+        box(*b, true);
+    add(Page<TControlsPage>(PageControls).Default);
+    for (const TKeyAction &action : KeyActions)
+        texts.push_back(Translate(std::string(action.MenuLabel), 1));
+    for (int code : {-1, 1, 2, 4, 32, 37, 38, 39, 40, 200})
+        texts.push_back(Translate(TKeys::KeyName(code), 1));
+    auto &players = Page<TPlayersPage>(PagePlayers);
+    add(players.Create);
+    add(players.Delete);
+    add(Page<TCreatePlayerPage>(PageCreatePlayer).Ok);
+    EXPECT_EQ(Page<TCreatePlayerPage>(PageCreatePlayer).Entry.Text, Cp1251FromUtf8("Аноним"));
+    auto &score = Page<THighScorePage>(PageHighScore);
+    add(score.Clear);
+    add(score.World);
+    auto &help = Page<THelpPage>(PageHelp);
+    for (const TButton *b : {&help.Prev, &help.Next, &help.Back})
+        add(*b);
+    for (int page : {PageExit, PageDelete, PageClear, PageRestart, PageSendHighScore, PageConnectionFail}) {
+        auto &question = Page<TQuestionPage>(page);
+        texts.insert(texts.end(), std::begin(question.Lines), std::end(question.Lines));
+        add(question.Yes);
+        add(question.No);
+    }
+    for (const char *title : {"Welcome", "OPTIONS", "GRAPHICS", "SOUND", "CONTROLS", "GAME", "PLAYERS", "ENTER NICK NAME",
+                              "HIGH SCORE", "Place", "Name", "Score", "CREDITS", "ENTER COUNTRY", "MUSIC"})
+        texts.push_back(Translate(title, 1));
+    texts.push_back(Translate("Connection", 2));
+    for (const std::string &text : texts) {
+        SCOPED_TRACE(Utf8FromCp1251(text));
+        EXPECT_EQ(std::count_if(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }), 0);
+    }
+}
+
+// Every page drawn at 800 x 600, in both languages, for a person to look at: the pictures land in
+// the build's test-runs folder. Each shows the backdrop, its panel and lime captions.
+TEST_F(MenuTest, EveryPageDraws)
+{
+    for (int language : {0, 1}) {
+        StartMenu({"Ace", "Bob"}, language);
+        Config->HighScores[0] = {"Ace", "12300"};
+        const fs::path dir = fs::path(ZEPHRONA_TEST_DIR) / "menu-pages";
+        fs::create_directories(dir);
+        for (int page = 0; page < MenuPageCount; ++page) {
+            if (!Menu->Pages[std::size_t(page)] || page == PageLast)
+                continue;
+            SCOPED_TRACE(page);
+            Menu->ShowPage(page);
+            Point(0, 300);
+            Frame();
+            const TScreen s = ReadScreen();
+            std::vector<std::uint8_t> rgba;
+            int lime = 0;
+            for (std::size_t i = 0; i < s.rgb.size(); i += 3) {
+                rgba.insert(rgba.end(), {s.rgb[i], s.rgb[i + 1], s.rgb[i + 2], 255});
+                lime += s.rgb[i + 1] > 200 && s.rgb[i] > 140 && s.rgb[i] < 215 && s.rgb[i + 2] < 110;
+            }
+            WritePng((dir / ("page" + std::to_string(page) + (language ? "_rus" : "") + ".png")).string(), s.w, s.h, rgba);
+            const std::uint8_t *corner = s.at(400, 590);
+            EXPECT_GT(corner[0] + corner[1] + corner[2], 0) << "no backdrop";
+            if (page != PageConnection) {
+                EXPECT_GT(lime, 200) << "no captions";
+            }
+        }
+        MenuObject.reset();
+        delete Config;
+        Config = nullptr;
+        delete Locale;
+        Locale = nullptr;
+    }
+}
+
+} // namespace
