@@ -4,7 +4,6 @@
 #include "tests/assets/TestFiles.h"
 #include "tools/modelgen/ModelBuilder.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,30 +13,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int Background[3] = {96, 128, 160};   // the tool's fixed backdrop
-
-struct TImage {
-    int Width = 0, Height = 0;
-    std::vector<std::uint8_t> Rgba;
-    const std::uint8_t *At(int x, int y) const { return &Rgba[(std::size_t(y) * std::size_t(Width) + std::size_t(x)) * 4]; }
-};
-
-TImage LoadPicture(const fs::path &path)
-{
-    static const bool started = (ilInit(), true);
-    (void)started;
-    TImage image;
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    if (ilLoad(IL_PNG, path.c_str()) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
-        image.Width = ilGetInteger(IL_IMAGE_WIDTH);
-        image.Height = ilGetInteger(IL_IMAGE_HEIGHT);
-        const std::uint8_t *data = ilGetData();
-        image.Rgba.assign(data, data + std::size_t(image.Width) * std::size_t(image.Height) * 4);
-    }
-    ilDeleteImages(1, &id);
-    return image;
-}
 
 bool IsBackground(const std::uint8_t *p)
 {
@@ -175,8 +150,8 @@ TEST_F(OtmTool, RenderShowsTheModelLitTexturedAndPosed)
     ASSERT_EQ(Run("render " + File("Boat.otm") + " " + File("start.png") + " --size 160x120"), 0) << Err;
     ASSERT_EQ(Run("render " + File("Boat.otm") + " " + File("end.png") + " --size 160x120 --time 1"), 0) << Err;
     ASSERT_EQ(Run("render " + File("Boat.otm") + " " + File("plain.png") + " --size 160x120 --immediate"), 0) << Err;
-    const TImage start = LoadPicture(File("start.png")), end = LoadPicture(File("end.png")),
-                 plain = LoadPicture(File("plain.png"));
+    const TTestImage start = LoadTestPng(File("start.png")), end = LoadTestPng(File("end.png")),
+                     plain = LoadTestPng(File("plain.png"));
     ASSERT_EQ(start.Width, 160);
     ASSERT_EQ(start.Height, 120);
 

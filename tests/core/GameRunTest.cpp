@@ -4,30 +4,18 @@
 #include "core/Text.h"
 #include "data/Config.h"
 #include "data/Locale.h"
-#include "tools/dpg/DpgWriter.h"
-
-#include <IL/il.h>
 #include "tests/TestUtil.h"
+#include "tools/dpg/DpgWriter.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <signal.h>
-#include <sstream>
-#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
-extern char **environ;
 
 namespace {
 
@@ -35,36 +23,6 @@ struct TRun {
     int Status = -1;       // exit status, or -1 if it did not exit normally
     std::string Stdout, Stderr;
 };
-
-struct TImage {
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgba;
-    const unsigned char *at(int x, int y) const { return &rgba[(std::size_t(y) * w + x) * 4]; }
-};
-
-TImage LoadPng(const fs::path &path)
-{
-    static bool started = (ilInit(), true);
-    (void)started;
-    TImage image;
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    if (ilLoad(IL_PNG, path.c_str()) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
-        image.w = ilGetInteger(IL_IMAGE_WIDTH);
-        image.h = ilGetInteger(IL_IMAGE_HEIGHT);
-        const unsigned char *data = ilGetData();
-        image.rgba.assign(data, data + std::size_t(image.w) * image.h * 4);
-        // The image library may hand rows bottom first: turn them top first.
-        if (ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT)
-            for (int y = 0; y < image.h / 2; ++y)
-                std::swap_ranges(image.rgba.begin() + std::ptrdiff_t(y) * image.w * 4,
-                                 image.rgba.begin() + std::ptrdiff_t(y + 1) * image.w * 4,
-                                 image.rgba.begin() + std::ptrdiff_t(image.h - 1 - y) * image.w * 4);
-    }
-    ilDeleteImages(1, &id);
-    return image;
-}
 
 // A private copy of the game folder for each test, so that runs do not share "log.txt" and the
 // user files. The executable and data are hard links where the file system allows.
@@ -99,50 +57,14 @@ protected:
     // Runs the game with Args, on the test's display or none, waiting at most a minute.
     TRun Run(std::vector<std::string> args, bool withDisplay = true)
     {
-        const fs::path out = Dir / "stdout.txt", err = Dir / "stderr.txt";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const std::string exe = (Dir / "zephrona").string();
-        args.insert(args.begin(), exe);
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> env;
-        for (char **e = environ; *e; ++e)
-            if (std::string(*e).rfind("DISPLAY=", 0) != 0)
-                env.emplace_back(*e);
-        if (const char *own = std::getenv("DISPLAY"); own && withDisplay)
-            env.push_back(std::string("DISPLAY=") + own);
-        std::vector<char *> envp;
-        for (std::string &e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-
-        pid_t pid = 0;
+        args.insert(args.begin(), (Dir / "zephrona").string());
+        TChild game(Dir, "game", args, withDisplay ? std::vector<std::string>{} : std::vector<std::string>{"DISPLAY"});
         TRun run;
-        const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) {
-            ADD_FAILURE() << "cannot start " << exe;
-            return run;
-        }
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (waitpid(pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                ADD_FAILURE() << "the game did not quit";
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.Stdout = ReadAll(out);
-        run.Stderr = ReadAll(err);
+        run.Status = game.Wait(60);
+        if (game.Running())
+            ADD_FAILURE() << "the game did not quit";
+        run.Stdout = game.Out();
+        run.Stderr = game.Err();
         return run;
     }
 
@@ -192,27 +114,27 @@ TEST_F(GameRun, SplashScreenshotShowsTheLogoAtTheCentre)
     EXPECT_EQ(log[2], "Extractor.FileList:");
     EXPECT_NE(std::find(log.begin(), log.end(), "Extractor.FileFound " + Dir.string() + "/Data\\Menu\\Logo.png"), log.end());
 
-    const TImage image = LoadPng(shot);
-    ASSERT_EQ(image.w, 800);   // the default resolution
-    ASSERT_EQ(image.h, 600);
+    const TTestImage image = LoadTestPng(shot);
+    ASSERT_EQ(image.Width, 800);   // the default resolution
+    ASSERT_EQ(image.Height, 600);
     // The logo fills a 512 x 64 box at the centre; everything else is the cleared screen.
     int lit = 0, inside = 0;
-    for (int y = 0; y < image.h; ++y)
-        for (int x = 0; x < image.w; ++x) {
+    for (int y = 0; y < image.Height; ++y)
+        for (int x = 0; x < image.Width; ++x) {
             const bool inBox = x >= 400 - 256 && x < 400 + 256 && y >= 300 - 32 && y < 300 + 32;
             if (!inBox) {
-                ASSERT_TRUE(IsBlack(image.at(x, y))) << "lit at " << x << "," << y;
+                ASSERT_TRUE(IsBlack(image.At(x, y))) << "lit at " << x << "," << y;
                 continue;
             }
             ++inside;
-            const unsigned char *p = image.at(x, y);
+            const unsigned char *p = image.At(x, y);
             lit += p[0] + p[1] + p[2] > 300;
         }
     EXPECT_GT(lit, inside / 10) << "the logo is not bright enough to be seen";
     // The title letters are bright in the middle of the box, with dark gaps between them.
     int changes = 0;
     auto bright = [&](int x) {
-        const unsigned char *p = image.at(x, 282);
+        const unsigned char *p = image.At(x, 282);
         return p[0] + p[1] + p[2] > 400;
     };
     for (int x = 400 - 200; x < 400 + 200; ++x)
@@ -226,9 +148,9 @@ TEST_F(GameRun, FrameLoopRunsAndQuitsNormally)
     const TRun run = Run({"-nowait", "-windowed", "-batch", "-log", "-frames", "30", "-screenshot", shot.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
     EXPECT_EQ(StartUpLog(Dir), StartUpLines);
-    const TImage image = LoadPng(shot);
-    ASSERT_EQ(image.w, 800);
-    EXPECT_FALSE(IsBlack(image.at(400, 292))) << "the last frame shown lost the logo";
+    const TTestImage image = LoadTestPng(shot);
+    ASSERT_EQ(image.Width, 800);
+    EXPECT_FALSE(IsBlack(image.At(400, 292))) << "the last frame shown lost the logo";
     // A fresh game folder gets its default key bindings.
     EXPECT_EQ(SplitLines(ReadAll(Dir / "keys.cfg")).size(), 14u);
     EXPECT_EQ(SplitLines(ReadAll(Dir / "keys.cfg"))[0], "KP_FORWARD=87");
@@ -265,9 +187,9 @@ TEST_F(GameRun, LooseFileOverridesTheArchive)
     const fs::path shot = Dir / "red.png";
     const TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "0", "-screenshot", shot.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
-    const TImage image = LoadPng(shot);
-    ASSERT_EQ(image.w, 800);
-    const unsigned char *centre = image.at(400, 300);
+    const TTestImage image = LoadTestPng(shot);
+    ASSERT_EQ(image.Width, 800);
+    const unsigned char *centre = image.At(400, 300);
     EXPECT_EQ(centre[0], 255);
     EXPECT_EQ(centre[1], 0);
     EXPECT_EQ(centre[2], 0);
@@ -343,11 +265,11 @@ TEST_F(GameRun, RussianSwitchPicksTheRussianLogo)
     const fs::path rus = Dir / "rus.png", eng = Dir / "eng.png";
     TRun run = Run({"-nowait", "-windowed", "-batch", "-rus", "-frames", "0", "-screenshot", rus.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
-    EXPECT_EQ(LoadPng(rus).at(400, 300)[1], 255);
-    EXPECT_EQ(LoadPng(rus).at(400, 300)[0], 0);
+    EXPECT_EQ(LoadTestPng(rus).At(400, 300)[1], 255);
+    EXPECT_EQ(LoadTestPng(rus).At(400, 300)[0], 0);
     run = Run({"-nowait", "-windowed", "-batch", "-eng", "-frames", "0", "-screenshot", eng.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
-    EXPECT_NE(LoadPng(eng).at(400, 300)[0], 0);   // the packed English logo, not the green one
+    EXPECT_NE(LoadTestPng(eng).At(400, 300)[0], 0);   // the packed English logo, not the green one
 }
 
 TEST_F(GameRun, MissingStringTableIsNamed)
@@ -368,8 +290,8 @@ TEST_F(GameRun, SettingsAreLoadedAndSavedBack)
     const fs::path shot = Dir / "shot.png";
     const TRun run = Run({"-nowait", "-batch", "-frames", "1", "-screenshot", shot.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
-    EXPECT_EQ(LoadPng(shot).w, 1024);
-    EXPECT_EQ(LoadPng(shot).h, 768);
+    EXPECT_EQ(LoadTestPng(shot).Width, 1024);
+    EXPECT_EQ(LoadTestPng(shot).Height, 768);
     EXPECT_EQ(ReadConfig(Dir / "Config.cfg"), values);
     EXPECT_FALSE(fs::exists(Dir / "Config.cfg.tmp"));
 }
@@ -382,7 +304,7 @@ TEST_F(GameRun, BadSettingsFallBackToDefaults)
     const fs::path shot = Dir / "shot.png";
     TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "1", "-screenshot", shot.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
-    EXPECT_EQ(LoadPng(shot).w, 800);
+    EXPECT_EQ(LoadTestPng(shot).Width, 800);
 
     std::ofstream(Dir / "Config.cfg", std::ios::binary) << "garbage\r\n\x01\x02\r\n";
     run = Run({"-nowait", "-windowed", "-batch", "-frames", "1"});
@@ -399,6 +321,6 @@ TEST_F(GameRun, RefusedFullScreenModeOpensAWindowOfTheSameSize)
     const TRun run = Run({"-nowait", "-batch", "-frames", "1", "-screenshot", shot.string()});
     ASSERT_EQ(run.Status, 0) << run.Stderr;
     EXPECT_EQ(CountOf(run.Stderr, "Error: Unable to switch to fullscreen!\n"), 1u) << run.Stderr;
-    EXPECT_EQ(LoadPng(shot).w, 320);
-    EXPECT_EQ(LoadPng(shot).h, 200);
+    EXPECT_EQ(LoadTestPng(shot).Width, 320);
+    EXPECT_EQ(LoadTestPng(shot).Height, 200);
 }

@@ -13,7 +13,6 @@
 #include "tests/TestUtil.h"
 #include "tests/menu/Child.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -43,42 +42,13 @@ void WriteConfig(const fs::path &path, const TConfig &config)
     WriteText(path, text);
 }
 
-struct TImage {
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgba;
-    const unsigned char *at(int x, int y) const { return &rgba[(std::size_t(y) * w + x) * 4]; }
-};
-
-TImage LoadPng(const fs::path &path)
-{
-    static bool started = (ilInit(), true);
-    (void)started;
-    TImage image;
-    ILuint id = 0;
-    ilGenImages(1, &id);
-    ilBindImage(id);
-    if (ilLoad(IL_PNG, path.c_str()) && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
-        image.w = ilGetInteger(IL_IMAGE_WIDTH);
-        image.h = ilGetInteger(IL_IMAGE_HEIGHT);
-        const unsigned char *data = ilGetData();
-        image.rgba.assign(data, data + std::size_t(image.w) * image.h * 4);
-        if (ilGetInteger(IL_IMAGE_ORIGIN) == IL_ORIGIN_LOWER_LEFT)
-            for (int y = 0; y < image.h / 2; ++y)
-                std::swap_ranges(image.rgba.begin() + std::ptrdiff_t(y) * image.w * 4,
-                                 image.rgba.begin() + std::ptrdiff_t(y + 1) * image.w * 4,
-                                 image.rgba.begin() + std::ptrdiff_t(image.h - 1 - y) * image.w * 4);
-    }
-    ilDeleteImages(1, &id);
-    return image;
-}
-
 // Lime caption pixels in a box of the picture.
-int LimePixels(const TImage &image, int x0, int y0, int x1, int y1)
+int LimePixels(const TTestImage &image, int x0, int y0, int x1, int y1)
 {
     int count = 0;
-    for (int y = std::max(0, y0); y < std::min(image.h, y1); ++y)
-        for (int x = std::max(0, x0); x < std::min(image.w, x1); ++x) {
-            const unsigned char *p = image.at(x, y);
+    for (int y = std::max(0, y0); y < std::min(image.Height, y1); ++y)
+        for (int x = std::max(0, x0); x < std::min(image.Width, x1); ++x) {
+            const std::uint8_t *p = image.At(x, y);
             count += p[1] > 200 && p[0] > 140 && p[0] < 215 && p[2] < 110;
         }
     return count;
@@ -270,9 +240,9 @@ TEST_F(MenuClicks, TheSameInTheRussianMenu)
     EXPECT_EQ(config.Players[0].Name, "IVAN");
     EXPECT_NE(ReadAll(Dir / "keys.cfg").find("KP_FORWARD=85"), std::string::npos) << ReadAll(Dir / "keys.cfg");
     // The last frame shown is the Russian exit question over the backdrop.
-    const TImage image = LoadPng(shot);
-    EXPECT_EQ(image.w, 800);
-    EXPECT_GT(LimePixels(image, 0, 0, image.w, image.h), 50);
+    const TTestImage image = LoadTestPng(shot);
+    EXPECT_EQ(image.Width, 800);
+    EXPECT_GT(LimePixels(image, 0, 0, image.Width, image.Height), 50);
 
     // A score goes out the same way from the Russian menu.
     config.Players[0].Score = 700;
@@ -307,9 +277,9 @@ TEST_F(MenuClicks, TheMainPageAtEachResolution)
         const fs::path shot = Dir / ("main" + std::to_string(size.Width) + ".png");
         TChild game(Dir, "shot", {(Dir / "zephrona").string(), "-nowait", "-windowed", "-batch", "-frames", "20", "-screenshot", shot.string()});
         ASSERT_EQ(game.Wait(60), 0) << game.Err();
-        const TImage image = LoadPng(shot);
-        ASSERT_EQ(image.w, size.Width);
-        ASSERT_EQ(image.h, size.Height);
+        const TTestImage image = LoadTestPng(shot);
+        ASSERT_EQ(image.Width, size.Width);
+        ASSERT_EQ(image.Height, size.Height);
         // The "Options" button: 300 x 40 virtual units centred on (0, 98).
         const int cx = size.Width / 2, cy = int(std::lround((1 - 98.0 / 384) * size.Height / 2));
         const int hw = 150 * size.Width / 1024, hh = 20 * size.Height / 768;
