@@ -84,6 +84,14 @@ std::string Utf8FromCp1251(std::string_view text)
     return out;
 }
 
+std::u32string Utf8CodePoints(std::string_view text)
+{
+    std::u32string out;
+    for (std::size_t pos = 0; pos < text.size();)
+        out += NextCodePoint(text, pos);
+    return out;
+}
+
 std::string Cp1251FromUtf8(std::string_view text)
 {
     std::string out;

@@ -8,6 +8,8 @@
 std::string Utf8FromCp1251(std::string_view text);
 // Characters without a Windows-1251 byte, and malformed UTF-8, become "?".
 std::string Cp1251FromUtf8(std::string_view text);
+// The characters of UTF-8 text; a malformed byte becomes U+FFFD.
+std::u32string Utf8CodePoints(std::string_view text);
 
 // Numbers in the game's text files use the comma as decimal separator, whatever the C locale says.
 

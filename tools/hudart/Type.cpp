@@ -1,5 +1,7 @@
 #include "tools/hudart/Type.h"
 
+#include "core/Text.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -7,25 +9,6 @@
 #include <cmath>
 #include <sstream>
 #include <stdexcept>
-
-namespace {
-
-std::vector<char32_t> CodePoints(std::string_view s)
-{
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : 3;
-        char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < s.size(); ++k)
-            c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        out.push_back(c);
-        i += std::size_t(extra) + 1;
-    }
-    return out;
-}
-
-} // namespace
 
 TTypeface::TTypeface(const std::string &path)
 {
@@ -62,7 +45,7 @@ float TTypeface::Width(std::string_view text, float capHeight, float tracking) c
 {
     auto face = static_cast<FT_Face>(Face);
     SetSize(capHeight);
-    const std::vector<char32_t> codes = CodePoints(text);
+    const std::u32string codes = Utf8CodePoints(text);
     float pen = 0;
     FT_UInt previous = 0;
     for (std::size_t i = 0; i < codes.size(); ++i) {
@@ -89,7 +72,7 @@ void TTypeface::Draw(TMask &mask, std::string_view text, float x, float baseline
     SetSize(capHeight);
     FT_UInt previous = 0;
     const int base = int(std::lround(baseline));
-    for (char32_t code : CodePoints(text)) {
+    for (char32_t code : Utf8CodePoints(text)) {
         const FT_UInt index = FT_Get_Char_Index(face, code);
         if (previous != 0 && FT_HAS_KERNING(face)) {
             FT_Vector kern;

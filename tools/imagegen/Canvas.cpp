@@ -2,6 +2,8 @@
 
 #include "core/Png.h"
 
+#include "core/Text.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -12,20 +14,6 @@
 
 namespace {
 
-std::vector<char32_t> CodePoints(std::string_view s)
-{
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        const int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : 3;
-        char32_t c = extra == 0 ? b : b & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < s.size(); ++k)
-            c = (c << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        out.push_back(c);
-        i += extra + 1;
-    }
-    return out;
-}
 
 void BoxPass(const TMask &in, TMask &out, int radius, bool horizontal)
 {
@@ -117,7 +105,7 @@ TMask TFont::Render(std::string_view utf8, int pixelHeight, int tracking, int ma
     };
     std::vector<TGlyph> glyphs;
     int pen = 0, minX = 1 << 30, maxX = -(1 << 30), minY = 1 << 30, maxY = -(1 << 30);
-    for (char32_t c : CodePoints(utf8)) {
+    for (char32_t c : Utf8CodePoints(utf8)) {
         if (FT_Load_Char(face, c, FT_LOAD_RENDER) != 0)
             continue;
         const FT_GlyphSlot g = face->glyph;
