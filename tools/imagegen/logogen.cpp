@@ -9,11 +9,11 @@
 //   image NAME | TITLE | SUBTITLE  one logo, written to OUTDIR/NAME (texts in UTF-8)
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/Recipe.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -31,39 +31,19 @@ struct TRecipe {
     std::vector<TLogo> Logos;
 };
 
-std::string Trim(const std::string &s)
-{
-    const auto b = s.find_first_not_of(" \t\r");
-    const auto e = s.find_last_not_of(" \t\r");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
-
 TRecipe ReadRecipe(const std::string &path)
 {
-    std::ifstream in(path);
-    if (!in)
-        throw std::runtime_error("Cannot open the recipe \"" + path + "\"");
     TRecipe recipe;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        line = Trim(line.substr(0, line.find('#')));
-        if (line.empty())
-            continue;
-        std::istringstream words(line);
-        std::string key;
-        words >> key;
-        std::string rest;
-        std::getline(words, rest);
-        rest = Trim(rest);
-        if (key == "size") {
-            std::istringstream(rest) >> recipe.Width >> recipe.Height;
-        } else if (key == "title-font") {
-            recipe.TitleFont = rest;
-        } else if (key == "subtitle-font") {
-            recipe.SubtitleFont = rest;
-        } else if (key == "image") {
+    for (const TRecipeLine &line : ReadRecipeLines(path)) {
+        if (line.Key == "size") {
+            std::istringstream(line.Value) >> recipe.Width >> recipe.Height;
+        } else if (line.Key == "title-font") {
+            recipe.TitleFont = line.Value;
+        } else if (line.Key == "subtitle-font") {
+            recipe.SubtitleFont = line.Value;
+        } else if (line.Key == "image") {
             TLogo logo;
-            std::istringstream parts(rest);
+            std::istringstream parts(line.Value);
             std::getline(parts, logo.Name, '|');
             std::getline(parts, logo.Title, '|');
             std::getline(parts, logo.Subtitle, '|');
@@ -71,10 +51,10 @@ TRecipe ReadRecipe(const std::string &path)
             logo.Title = Trim(logo.Title);
             logo.Subtitle = Trim(logo.Subtitle);
             if (logo.Name.empty() || logo.Title.empty())
-                throw std::runtime_error(path + ":" + std::to_string(number) + ": an image needs a name and a title");
+                throw std::runtime_error(line.Where + ": an image needs a name and a title");
             recipe.Logos.push_back(logo);
         } else {
-            throw std::runtime_error(path + ":" + std::to_string(number) + ": unknown key \"" + key + "\"");
+            throw std::runtime_error(line.Where + ": unknown key \"" + line.Key + "\"");
         }
     }
     if (recipe.Width < 64 || recipe.Height < 16 || recipe.Width > 8192 || recipe.Height > 8192)

@@ -15,6 +15,7 @@
 // Button_Small_Out.png, Field.png.
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/Recipe.h"
 #include "tools/menuart/Scene.h"
 #include "tools/menuart/Shapes.h"
 
@@ -42,27 +43,11 @@ struct TRecipe {
     std::vector<TLanguage> Languages;
 };
 
-std::string Trim(const std::string &s)
-{
-    const auto b = s.find_first_not_of(" \t\r");
-    const auto e = s.find_last_not_of(" \t\r");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
-
 TRecipe ReadRecipe(const std::string &path)
 {
-    std::ifstream in(path);
-    if (!in)
-        throw std::runtime_error("Cannot open the recipe \"" + path + "\"");
     TRecipe recipe;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        line = Trim(line.substr(0, line.find('#')));
-        if (line.empty())
-            continue;
-        const std::size_t blank = line.find_first_of(" \t");
-        const std::string key = line.substr(0, blank), value = blank == std::string::npos ? "" : Trim(line.substr(blank));
-        const std::string where = path + ":" + std::to_string(number);
+    for (const TRecipeLine &line : ReadRecipeLines(path)) {
+        const std::string &key = line.Key, &value = line.Value, &where = line.Where;
         if (key == "title-font" || key == "text-font") {
             (key == "title-font" ? recipe.TitleFont : recipe.TextFont) = value;
             continue;
