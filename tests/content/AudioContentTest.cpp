@@ -3,6 +3,7 @@
 
 #include "data/Extractor.h"
 #include "sound/Decoder.h"
+#include "tests/content/BuiltData.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string GameDir = std::string(ZEPHRONA_GAME_DIR) + "/";
 
 struct TExpected {
     const char *Path;       // as the game asks for it
@@ -122,11 +122,8 @@ class GeneratedAudio : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        Archive = std::make_unique<TExtractor>();
-        Archive->LoadFromFile(GameDir + "Data.dpg");
-        Archive->SetPath(GameDir);
         for (const TExpected &expected : Sounds) {
-            TMemFile file(GameDir + expected.Path, Archive.get());
+            TMemFile file(GameDir + expected.Path, &BuiltArchive());
             TDecodedSound sound;
             if (DecodeSoundMemory(file.Data.data(), file.Data.size(), sound))
                 Decoded[expected.Path] = std::move(sound);
@@ -135,9 +132,7 @@ protected:
     static void TearDownTestSuite()
     {
         Decoded.clear();
-        Archive.reset();
     }
-    static inline std::unique_ptr<TExtractor>            Archive;
     static inline std::map<std::string, TDecodedSound>  Decoded;
 };
 

@@ -6,6 +6,7 @@
 #include "assets/OTMModel.h"
 #include "data/Extractor.h"
 #include "tests/TestUtil.h"
+#include "tests/content/BuiltData.h"
 
 #include <png.h>
 
@@ -21,7 +22,6 @@
 
 namespace {
 
-const std::string GameDir = std::string(ZEPHRONA_GAME_DIR) + "/";
 const std::string Models = "Data\\Models\\";
 
 struct TImage {
@@ -108,27 +108,8 @@ bool Burns(const std::string &name)
 
 class CraftModels : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        Archive = std::make_unique<TExtractor>();
-        Archive->LoadFromFile(GameDir + "Data.dpg");
-        Archive->SetPath(GameDir);
-    }
-    static void TearDownTestSuite()
-    {
-        Loaded.clear();
-        Archive.reset();
-    }
-    static std::vector<std::uint8_t> Bytes(const std::string &name) { return TMemFile(GameDir + name, Archive.get()).Data; }
-    static const TOTMModel &Model(const std::string &name)
-    {
-        auto &slot = Loaded[name];
-        if (!slot) {
-            slot = std::make_unique<TOTMModel>();
-            slot->Parse(Bytes(Models + name), name);
-        }
-        return *slot;
-    }
+    static std::vector<std::uint8_t> Bytes(const std::string &name) { return BuiltFile(name); }
+    static const TOTMModel &Model(const std::string &name) { return BuiltModel(Models + name); }
     static TVector3 Point(const std::string &model, const std::string &point)
     {
         const int index = Model(model).FindPoint(point);
@@ -141,8 +122,6 @@ protected:
         EXPECT_GE(index, 0) << model << " has no mesh \"" << mesh << "\"";
         return Model(model).Meshes[std::size_t(std::max(index, 0))];
     }
-    static inline std::unique_ptr<TExtractor> Archive;
-    static inline std::map<std::string, std::unique_ptr<TOTMModel>> Loaded;
 };
 
 const std::vector<std::string> Turrets = {"Gun", "MachineGun", "BSBigGun", "BSGun", "BSMachineGun", "BSMissile", "SamGun", "ShilkaGun"};

@@ -4,6 +4,7 @@
 #include "assets/OTMModel.h"
 #include "data/Extractor.h"
 #include "data/Locale.h"
+#include "tests/content/BuiltData.h"
 
 #include <gtest/gtest.h>
 
@@ -16,32 +17,11 @@
 
 namespace {
 
-// The archive as the game opens it: entries asked for as the game folder + "Data\...".
-const std::string GameDir = std::string(ZEPHRONA_GAME_DIR) + "/";
-
 class DataPaths : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        Archive = new TExtractor;
-        Archive->LoadFromFile(GameDir + "Data.dpg");
-        Archive->SetPath(GameDir);
-        Russian = new TLocale(GameDir + "Data\\Locale.txt", Archive, 1);
-    }
-    static void TearDownTestSuite()
-    {
-        delete Russian;
-        delete Archive;
-    }
-    static bool Has(const std::string &path) { return Archive->FindFile(GameDir + path) >= 0; }
-    static std::vector<std::uint8_t> Read(const std::string &path) { return TMemFile(GameDir + path, Archive).Data; }
-
-    static TExtractor *Archive;
-    static TLocale *Russian;
+    static bool Has(const std::string &path) { return BuiltArchive().FindFile(GameDir + path) >= 0; }
+    static std::vector<std::uint8_t> Read(const std::string &path) { return BuiltFile(path); }
 };
-
-TExtractor *DataPaths::Archive = nullptr;
-TLocale *DataPaths::Russian = nullptr;
 
 struct TListedPath {
     std::string Path;   // braces removed: the English name
@@ -108,7 +88,7 @@ TEST_F(DataPaths, EveryNamedFileIsInTheArchive)
     for (const TListedPath &entry : ReadList()) {
         std::vector<std::string> wanted = {entry.Path};
         if (!entry.Localised.empty()) {
-            const std::string translation = Russian->Translate(entry.Localised, 0);
+            const std::string translation = RussianLocale().Translate(entry.Localised, 0);
             if (translation == entry.Localised)
                 (entry.Later ? later : missing).push_back(entry.Path + " (no Russian name in section 0 of the locale)");
             else
@@ -130,7 +110,7 @@ TEST_F(DataPaths, EveryNamedFileIsInTheArchive)
 TEST_F(DataPaths, EveryModelLoadsWithItsTexture)
 {
     int models = 0;
-    for (const TDpgEntry &entry : Archive->Directory) {
+    for (const TDpgEntry &entry : BuiltArchive().Directory) {
         if (!EndsWith(entry.Name, ".OTM"))
             continue;
         SCOPED_TRACE(entry.StoredName);
@@ -169,7 +149,7 @@ TEST_F(DataPaths, PreloadListNamesEveryModelOnceWithWindowsLineEnds)
         EXPECT_TRUE(listed.insert(Upper(line)).second) << "listed twice";
     }
     // The game preloads what it keeps below "Data\Models\".
-    for (const TDpgEntry &entry : Archive->Directory) {
+    for (const TDpgEntry &entry : BuiltArchive().Directory) {
         const std::string prefix = "DATA\\MODELS\\";
         if (entry.Name.rfind(prefix, 0) != 0 || !EndsWith(entry.Name, ".OTM") || EndsWith(entry.Name, "_LOD0.OTM") ||
             EndsWith(entry.Name, "_LOD1.OTM"))

@@ -5,6 +5,7 @@
 
 #include "data/Extractor.h"
 #include "data/Locale.h"
+#include "tests/content/BuiltData.h"
 #include "tests/TestUtil.h"
 
 #include <IL/il.h>
@@ -21,7 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string GameDir = std::string(ZEPHRONA_GAME_DIR) + "/";
 
 enum class TLook {
     Opaque,        // a full-screen picture: every pixel opaque
@@ -118,35 +118,22 @@ int MaxAlpha(const TPixels &p, int x0, int y0, int x1, int y1)
 
 class HudArt : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        Archive = std::make_unique<TExtractor>();
-        Archive->LoadFromFile(GameDir + "Data.dpg");
-        Archive->SetPath(GameDir);
-        Russian = std::make_unique<TLocale>(GameDir + "Data\\Locale.txt", Archive.get(), 1);
-    }
-    static void TearDownTestSuite()
-    {
-        Russian.reset();
-        Archive.reset();
-    }
-
     // The file's bytes from the archive; an empty vector (and a failure) when it is not there.
     static std::vector<std::uint8_t> Bytes(const std::string &path)
     {
-        const int index = Archive->FindFile(GameDir + path);
+        const int index = BuiltArchive().FindFile(GameDir + path);
         if (index < 0) {
             ADD_FAILURE() << path << " is not in Data.dpg";
             return {};
         }
-        return Archive->ReadFile(index);
+        return BuiltArchive().ReadFile(index);
     }
 
     // The Russian name the game builds for an English one: the folder, then the locale's name.
     static std::string RussianPath(const std::string &path)
     {
         const std::size_t slash = path.rfind('\\');
-        return path.substr(0, slash + 1) + Russian->Translate(path.substr(slash + 1), 0);
+        return path.substr(0, slash + 1) + RussianLocale().Translate(path.substr(slash + 1), 0);
     }
 
     static void CheckLook(const TPixels &p, const TImage &image, const std::string &name)
@@ -174,8 +161,6 @@ protected:
         }
     }
 
-    static inline std::unique_ptr<TExtractor> Archive;
-    static inline std::unique_ptr<TLocale>    Russian;
 };
 
 TEST_F(HudArt, EveryImageInBothLanguagesHasItsSizeAndTransparency)
@@ -208,7 +193,7 @@ TEST_F(HudArt, EveryImageInBothLanguagesHasItsSizeAndTransparency)
 // "Maps\Level7_number.png" and "Maps\Level7" + the locale's "_text.png".
 TEST_F(HudArt, EveryCampaignLevelHasItsNumberAndTitle)
 {
-    const std::string russianText = Russian->Translate("_text.png", 0);
+    const std::string russianText = RussianLocale().Translate("_text.png", 0);
     ASSERT_EQ(russianText, "_text_rus.png");
     for (int level = 1; level <= CampaignLevels; ++level) {
         const std::string base = "Data\\Maps\\Level" + std::to_string(level);

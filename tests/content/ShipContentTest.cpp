@@ -4,6 +4,7 @@
 
 #include "assets/OTMModel.h"
 #include "data/Extractor.h"
+#include "tests/content/BuiltData.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string GameDir = std::string(ZEPHRONA_GAME_DIR) + "/";
 const std::string Ships = "Data\\Models\\Ships\\";
 
 // The team-painted ships and whether they have lower-detail variants.
@@ -139,30 +139,8 @@ int VisibleFaces(const TOTMModel &model)
 // Every ship file read once from the built archive.
 class ShipModels : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        Archive = std::make_unique<TExtractor>();
-        Archive->LoadFromFile(GameDir + "Data.dpg");
-        Archive->SetPath(GameDir);
-    }
-    static void TearDownTestSuite()
-    {
-        Models.clear();
-        Archive.reset();
-    }
-    static std::vector<std::uint8_t> Bytes(const std::string &name)
-    {
-        return TMemFile(GameDir + name, Archive.get()).Data;
-    }
-    static const TOTMModel &Model(const std::string &name)
-    {
-        auto &slot = Models[name];
-        if (!slot) {
-            slot = std::make_unique<TOTMModel>();
-            slot->Parse(Bytes(name), name);
-        }
-        return *slot;
-    }
+    static std::vector<std::uint8_t> Bytes(const std::string &name) { return BuiltFile(name); }
+    static const TOTMModel &Model(const std::string &name) { return BuiltModel(name); }
     static TVector3 Point(const std::string &model, const std::string &point)
     {
         const TOTMModel &m = Model(model);
@@ -170,8 +148,6 @@ protected:
         EXPECT_GE(index, 0) << model << " has no point \"" << point << "\"";
         return m.GetPoint(index);
     }
-    static inline std::unique_ptr<TExtractor> Archive;
-    static inline std::map<std::string, std::unique_ptr<TOTMModel>> Models;
 };
 
 TEST_F(ShipModels, EveryModelLoadsWithItsTexture)
