@@ -1,14 +1,11 @@
 #include "assets/DPSEffect.h"
 
+#include "assets/AssetDevice.h"
 #include "assets/TextureLib.h"
 #include "core/App.h"
 #include "core/Log.h"
 #include "core/Random.h"
-#include "data/Config.h"
 #include "data/Extractor.h"
-
-#include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -122,7 +119,7 @@ TBakedEffect LoadEffect(const std::string &fileName)
     const TDpsFile effect = LoadDpsFile(fileName);
     std::vector<int> textures;
     for (const TDpsRecord &record : effect.Records)
-        textures.push_back(TextureLib ? TextureLib->Load(FolderOf(fileName) + record.Texture, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR)
+        textures.push_back(TextureLib ? TextureLib->Load(FolderOf(fileName) + record.Texture, TextureLinearMipmapLinear, TextureLinear)
                                       : 0);
     return BakeEffect(effect, textures);
 }
@@ -326,90 +323,4 @@ void TSprites::UpdateAll(int dt)
     }
 }
 
-namespace {
-
-// Marks the stencil with the silhouette of the block's clip sphere, so that its particles show only
-// inside it (fire inside a burning hull, not through the deck), unless the eye is inside the sphere.
-void BeginClip(const TSpriteBlock &block, const TVector4 &eye)
-{
-    if (VectorDistance(eye, block.Position) < block.ClipRadius) {
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(GL_ALWAYS, 0, ~0u);
-        glDisable(GL_DEPTH_TEST);
-        return;
-    }
-    glClear(GL_STENCIL_BUFFER_BIT);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    glEnable(GL_STENCIL_TEST);
-    glStencilFunc(GL_ALWAYS, 1, ~0u);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glPushMatrix();
-    glTranslatef(block.Position.x, block.Position.y, block.Position.z);
-    static GLUquadric *sphere = gluNewQuadric();
-    gluSphere(sphere, double(block.ClipRadius * block.Scale), 32, 32);
-    glPopMatrix();
-    glEnable(GL_TEXTURE_2D);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glStencilFunc(GL_NOTEQUAL, 0, ~0u);
-    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    glDisable(GL_DEPTH_TEST);
-}
-
-void EndClip()
-{
-    glStencilFunc(GL_ALWAYS, 0, ~0u);
-    glDisable(GL_STENCIL_TEST);
-    glEnable(GL_DEPTH_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-}
-
-} // namespace
-
-void TSprites::DrawAll(int layer)
-{
-    glDisable(GL_LIGHTING);
-    glDepthMask(GL_FALSE);
-    glEnable(GL_TEXTURE_2D);
-    const bool clipOption = Config && Config->Effects3D;
-    for (TSpriteBlock *block : Blocks) {
-        if (block->Particles.empty())
-            continue;
-        const bool clipped = block->Clipped && clipOption;
-        if (clipped)
-            BeginClip(*block, Eye);
-        for (const TParticle &p : block->Particles) {
-            if (p.Record->Layer != layer)
-                continue;
-            glBlendFunc(GL_SRC_ALPHA, p.Record->Additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
-            if (TextureLib)
-                TextureLib->Bind(p.Texture);
-            glColor4fv(p.Color);
-            glPushMatrix();
-            glTranslatef(p.Position.x, p.Position.y, p.Position.z);
-            glRotatef(-CameraYaw, 0, 0, 1);
-            glRotatef(-CameraPitch, 1, 0, 0);
-            glRotatef(p.Angle, 0, 0, 1);
-            const float h = p.Size * block->Scale;
-            glBegin(GL_QUADS);
-            glNormal3f(0, 0, 1);
-            glTexCoord2f(0, 1);
-            glVertex2f(-h, -h);
-            glTexCoord2f(0, 0);
-            glVertex2f(h, -h);
-            glTexCoord2f(1, 0);
-            glVertex2f(h, h);
-            glTexCoord2f(1, 1);
-            glVertex2f(-h, h);
-            glEnd();
-            glPopMatrix();
-        }
-        if (clipped)
-            EndClip();
-    }
-    glEnable(GL_DEPTH_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(1, 1, 1, 1);
-    glDepthMask(GL_TRUE);
-}
+void TSprites::DrawAll(int layer) { AssetDevice().DrawSprites(Blocks, layer); }

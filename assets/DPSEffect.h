@@ -145,13 +145,11 @@ public:
     // Ages every particle; one whose remaining life drops below 1 ms is removed.
     void UpdateAll(int dt);
     // Draws every particle of the layer: camera-facing quads, additive or alpha blended, clipped to
-    // its block's sphere when the effect has one and 3D effects are on.
+    // its block's sphere when the effect has one and 3D effects are on. Drawn by the installed asset
+    // device: nothing without the GL one.
     void DrawAll(int layer);
 
     std::vector<TSpriteBlock *> Blocks;
-    // The camera the quads face, set by the scene each frame.
-    float    CameraYaw = 0, CameraPitch = 0;   // degrees
-    TVector4 Eye{};
 };
 
 // The particle control of the run, created at start-up; null before.

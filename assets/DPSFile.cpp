@@ -1,24 +1,15 @@
 #include "assets/DPSFile.h"
 
-#include "assets/ByteCursor.h"
+#include "core/Bytes.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace {
 
-std::string ReadString(TByteCursor &in, const std::string &field)
-{
-    const std::int32_t length = in.Int(field + " length");
-    if (length < 0)
-        in.Fail(field + " has a negative length");
-    in.Need(std::uint64_t(length), field);
-    std::string text(reinterpret_cast<const char *>(in.Data.data() + in.Pos), std::size_t(length));
-    in.Pos += std::size_t(length);
-    return text;
-}
+std::string ReadString(TByteReader &in, const std::string &field) { return in.String(field); }
 
-std::int32_t ReadCount(TByteCursor &in, std::uint64_t itemSize, const std::string &field)
+std::int32_t ReadCount(TByteReader &in, std::uint64_t itemSize, const std::string &field)
 {
     const std::int32_t count = in.Int(field + " count");
     if (count < 0)
@@ -28,7 +19,7 @@ std::int32_t ReadCount(TByteCursor &in, std::uint64_t itemSize, const std::strin
     return count;
 }
 
-TGradient ReadGradient(TByteCursor &in, const std::string &field)
+TGradient ReadGradient(TByteReader &in, const std::string &field)
 {
     TGradient g;
     g.Keys.resize(std::size_t(ReadCount(in, 8, field)));
@@ -39,33 +30,14 @@ TGradient ReadGradient(TByteCursor &in, const std::string &field)
     return g;
 }
 
-struct TWriter {
-    std::vector<std::uint8_t> Out;
-    void Int(std::int32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            Out.push_back(std::uint8_t(std::uint32_t(v) >> (8 * i)));
+void WriteGradient(TByteWriter &out, const TGradient &g)
+{
+    out.Int(std::int32_t(g.Keys.size()));
+    for (const TGradientKey &key : g.Keys) {
+        out.Float(key.Position);
+        out.Int(key.Value);
     }
-    void Float(float f)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        Int(std::int32_t(bits));
-    }
-    void String(const std::string &s)
-    {
-        Int(std::int32_t(s.size()));
-        Out.insert(Out.end(), s.begin(), s.end());
-    }
-    void Gradient(const TGradient &g)
-    {
-        Int(std::int32_t(g.Keys.size()));
-        for (const TGradientKey &key : g.Keys) {
-            Float(key.Position);
-            Int(key.Value);
-        }
-    }
-};
+}
 
 } // namespace
 
@@ -93,7 +65,7 @@ std::int32_t TGradient::Evaluate(float t) const
 
 TDpsFile ParseDps(const std::vector<std::uint8_t> &bytes, const std::string &fileName)
 {
-    TByteCursor in(bytes, "Effect \"" + fileName + "\" is damaged: ");
+    TByteReader in(bytes, "Effect \"" + fileName + "\" is damaged: ");
     TDpsFile effect;
     effect.Version = in.Int("the version");
     effect.Name = ReadString(in, "the effect name");
@@ -129,13 +101,13 @@ TDpsFile ParseDps(const std::vector<std::uint8_t> &bytes, const std::string &fil
 
 std::vector<std::uint8_t> WriteDps(const TDpsFile &effect)
 {
-    TWriter w;
+    TByteWriter w;
     w.Int(effect.Version);
     w.String(effect.Name);
     w.Int(effect.Duration);
     w.Int(effect.ClipRadius);
     for (const TGradient &g : effect.Effect)
-        w.Gradient(g);
+        WriteGradient(w, g);
     w.Int(std::int32_t(effect.Records.size()));
     for (const TDpsRecord &record : effect.Records) {
         w.String(record.Name);
@@ -147,11 +119,11 @@ std::vector<std::uint8_t> WriteDps(const TDpsFile &effect)
             w.Int(key.Green);
             w.Int(key.Blue);
         }
-        w.Gradient(record.Alpha);
+        WriteGradient(w, record.Alpha);
         w.Out.push_back(record.Layer);
         w.Out.push_back(record.Additive);
         for (const TGradient &g : record.Gradients)
-            w.Gradient(g);
+            WriteGradient(w, g);
     }
     return std::move(w.Out);
 }

@@ -1,11 +1,9 @@
 #include "assets/Model.h"
 
-#include <GL/gl.h>
+#include "assets/AssetDevice.h"
 
 #include <algorithm>
 #include <cmath>
-
-TVector4 EyePosition;
 
 TKeySample ClockSample(std::int64_t clock, int framesPerSecond, int frameCount)
 {
@@ -81,24 +79,7 @@ TMatrix4 KeyTransform(const std::vector<TModelKey> &keys, const TKeySample &samp
     return QuaternionToMatrix(QuaternionLerp(a.Rotation, b.Rotation, f), position);
 }
 
-void TModel::DrawBounds()
-{
-    static constexpr int Outlines[6][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {0, 1, 5, 4},
-                                           {2, 1, 5, 6}, {3, 0, 4, 7}, {3, 2, 6, 7}};
-    glDisable(GL_TEXTURE_2D);
-    glColor3f(1, 0, 0);
-    for (const auto &outline : Outlines) {
-        glBegin(GL_LINES);
-        for (int i = 0; i < 4; ++i) {
-            const TVector4 &a = Bounds[std::size_t(outline[i])], &b = Bounds[std::size_t(outline[(i + 1) % 4])];
-            glVertex3f(a.x, a.y + 0.4f, a.z);
-            glVertex3f(b.x, b.y + 0.4f, b.z);
-        }
-        glEnd();
-    }
-    glColor3f(1, 1, 1);
-    glEnable(GL_TEXTURE_2D);
-}
+void TModel::DrawBounds() { AssetDevice().DrawBounds(*this); }
 
 int TModel::FindPoint(const std::string &name) const
 {

@@ -1,17 +1,17 @@
 #pragma once
 // The abstract model every 3D object is drawn through: rigidly animated meshes, named mount points,
 // bounds and up to two lower-detail replacements. Models come only from the model library, which
-// owns them for the whole run.
+// owns them for the whole run. The draw calls sample the keys here and hand each mesh to the
+// installed asset device ("assets/AssetDevice.h"); without the GL device they draw nothing.
 
 #include "core/Maths.h"
+#include "core/View.h"
 
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-// The camera position the scene copies each frame; DrawLOD measures distances from it.
-extern TVector4 EyePosition;
 
 struct TModelPoint {
     std::string Name;

@@ -2,11 +2,11 @@
 
 #include "assets/OTMModel.h"
 #include "core/App.h"
-#include "core/Files.h"
 #include "core/Log.h"
+#include "core/Text.h"
 #include "data/Extractor.h"
 
-#include <algorithm>
+#include <exception>
 
 TModelLib *ModelLib = nullptr;
 
@@ -23,15 +23,7 @@ std::unique_ptr<TModel> CreateModelFor(const std::string &extension)
 std::string UpperExtension(const std::string &name)
 {
     const std::size_t dot = name.rfind('.');
-    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    return extension;
-}
-
-bool DataFileExists(const std::string &name)
-{
-    return (Extractor && Extractor->FindFile(name) >= 0) || FileExists(name);
+    return dot == std::string::npos ? std::string() : UpperCase(std::string_view(name).substr(dot));
 }
 
 } // namespace
@@ -74,7 +66,13 @@ TModel *TModelLib::Load(const std::string &name, bool flag)
         if (lod.empty() || !DataFileExists(lod))
             continue;
         LogWrite("  Loading LOD" + std::to_string(slot) + ":" + lod);
-        model->SetLOD(slot, Load(lod, flag), 10 * model->Radius);
+        // The model is cached already, so a damaged LOD must not fail its load: the next request
+        // would return the model without it. It is skipped like a missing one, every time.
+        try {
+            model->SetLOD(slot, Load(lod, flag), 10 * model->Radius);
+        } catch (const std::exception &e) {
+            LogWrite("  Skipped LOD" + std::to_string(slot) + ": " + e.what());
+        }
     }
     return model;
 }

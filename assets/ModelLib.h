@@ -20,7 +20,8 @@ public:
     // it by its extension (".otm" in any case) and attaches its LOD files where they exist; a name
     // of another kind gives null, now and on every later request. Flag is passed on by callers and
     // unused. A missing or damaged file throws and leaves no entry behind, so a later request tries
-    // again.
+    // again. A damaged LOD file is skipped like a missing one (with a log line): the model loads
+    // without that LOD, on this request and every later one.
     TModel *Load(const std::string &name, bool flag = false);
 
     std::vector<TModelItem> Items;

@@ -1,12 +1,12 @@
 #include "assets/OTMModel.h"
 
-#include "assets/ByteCursor.h"
-#include "assets/GameClock.h"
+#include "assets/AssetDevice.h"
 #include "assets/TextureLib.h"
 #include "assets/VertexBuffers.h"
+#include "core/Bytes.h"
+#include "core/Text.h"
+#include "core/View.h"
 #include "data/Extractor.h"
-
-#include <GL/gl.h>
 
 #include <algorithm>
 #include <bit>
@@ -23,7 +23,7 @@ std::string MeshLabel(int index, const std::string &name)
 }
 
 // VertexCount triples of floats into the first three lanes.
-void ReadTriples(TByteCursor &in, std::vector<TVector4> &out, int count, const std::string &field)
+void ReadTriples(TByteReader &in, std::vector<TVector4> &out, int count, const std::string &field)
 {
     in.Need(std::uint64_t(count) * 12, field);
     out.resize(std::size_t(count));
@@ -35,14 +35,14 @@ void ReadTriples(TByteCursor &in, std::vector<TVector4> &out, int count, const s
 }
 
 template <typename T>
-void ReadBlock(TByteCursor &in, std::vector<T> &out, int count, const std::string &field)
+void ReadBlock(TByteReader &in, std::vector<T> &out, int count, const std::string &field)
 {
     in.Need(std::uint64_t(count) * sizeof(T), field);
     out.resize(std::size_t(count));
     in.Bytes(out.data(), out.size() * sizeof(T), field);
 }
 
-void CheckIndices(const TByteCursor &in, const std::vector<std::array<int, 3>> &faces, int limit,
+void CheckIndices(const TByteReader &in, const std::vector<std::array<int, 3>> &faces, int limit,
                   const std::string &mesh, const char *what)
 {
     for (std::size_t f = 0; f < faces.size(); ++f)
@@ -52,7 +52,7 @@ void CheckIndices(const TByteCursor &in, const std::vector<std::array<int, 3>> &
                         ", but the mesh has " + std::to_string(limit));
 }
 
-int ReadCount(TByteCursor &in, const std::string &what, const std::string &owner)
+int ReadCount(TByteReader &in, const std::string &what, const std::string &owner)
 {
     const int count = in.Int("the " + what + " of " + owner);
     if (count < 0)
@@ -60,7 +60,7 @@ int ReadCount(TByteCursor &in, const std::string &what, const std::string &owner
     return count;
 }
 
-TMesh ReadMesh(TByteCursor &in, int index, int version, int frameCount)
+TMesh ReadMesh(TByteReader &in, int index, int version, int frameCount)
 {
     TMesh mesh;
     if (version > 1)
@@ -93,7 +93,7 @@ TMesh ReadMesh(TByteCursor &in, int index, int version, int frameCount)
 
 void TOTMModel::Parse(const std::vector<std::uint8_t> &bytes, const std::string &fileName)
 {
-    TByteCursor in(bytes, "Model \"" + fileName + "\" is damaged: ");
+    TByteReader in(bytes, "Model \"" + fileName + "\" is damaged: ");
     Version = in.Int("the header");
     MeshCount = in.Int("the header");
     FrameCount = in.Int("the header");
@@ -149,7 +149,7 @@ void TOTMModel::LoadFromFile(const std::string &fileName)
         Parse(file.Data, fileName);
     }
     if (TextureLib)
-        Texture = TextureLib->Load(OTMTextureName(fileName), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+        Texture = TextureLib->Load(OTMTextureName(fileName), TextureLinearMipmapLinear, TextureLinear);
     if (VBOAvailable)
         BuildBuffers();
 }
@@ -182,9 +182,7 @@ std::string OTMTextureName(const std::string &modelName)
 {
     std::string name = modelName;
     for (std::size_t i = 0; i + 4 <= name.size(); ++i) {
-        std::string part = name.substr(i, 4);
-        std::transform(part.begin(), part.end(), part.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-        if (part == ".otm")
+        if (UpperCase(std::string_view(name).substr(i, 4)) == ".OTM")
             name.replace(i, 4, ".png");
     }
     return name;
@@ -198,51 +196,9 @@ void BindModelTexture(int texture)
         TextureLib->Bind(texture);
 }
 
-// Buffers are used only while the flag is up and the mesh has one: a model loaded before the flag
-// was set has none and is drawn immediately.
-void DrawMesh(const TMesh &mesh, const TMatrix4 &transform)
-{
-    glPushMatrix();
-    glMultMatrixf(transform.m);
-    if (VBOAvailable && mesh.Buffer) {
-        BindVertexBuffer(mesh.Buffer);
-        glVertexPointer(3, GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(0));
-        glNormalPointer(GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(16));
-        glTexCoordPointer(2, GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(32));
-        glDrawArrays(GL_TRIANGLES, 0, 3 * mesh.FaceCount);
-        // Later client arrays point into plain memory again.
-        BindVertexBuffer(0);
-    } else {
-        glBegin(GL_TRIANGLES);
-        for (std::size_t f = 0; f < mesh.Faces.size(); ++f)
-            for (std::size_t corner = 0; corner < 3; ++corner) {
-                const auto &uv = mesh.TexCoords[std::size_t(mesh.TexFaces[f][corner])];
-                const TVector4 &n = mesh.Normals[std::size_t(mesh.Faces[f][corner])];
-                const TVector4 &v = mesh.Vertices[std::size_t(mesh.Faces[f][corner])];
-                glTexCoord2f(uv[0], uv[1]);
-                glNormal3f(n.x, n.y, n.z);
-                glVertex3f(v.x, v.y, v.z);
-            }
-        glEnd();
-    }
-    glPopMatrix();
-}
-
 } // namespace
 
-void TOTMModel::DrawNormals()
-{
-    for (const TMesh &mesh : Meshes)
-        for (std::size_t i = 0; i < mesh.Vertices.size(); ++i) {
-            const TVector4 &v = mesh.Vertices[i], &n = mesh.Normals[i];
-            glPushMatrix();
-            glBegin(GL_LINES);
-            glVertex3f(v.x, v.y, v.z);
-            glVertex3f(v.x + n.x, v.y + n.y, v.z + n.z);
-            glEnd();
-            glPopMatrix();
-        }
-}
+void TOTMModel::DrawNormals() { AssetDevice().DrawNormals(*this); }
 
 int TOTMModel::FindMesh(const std::string &name) const
 {
@@ -284,7 +240,7 @@ void TOTMModel::Draw(bool bindTexture)
     Phase = float(s.K1) / float(FrameCount);
     for (const TMesh &mesh : Meshes)
         if (mesh.Visible)
-            DrawMesh(mesh, KeyTransform(mesh.Keys, s));
+            AssetDevice().DrawMesh(mesh, KeyTransform(mesh.Keys, s));
 }
 
 void TOTMModel::DrawAt(float t)
@@ -296,7 +252,7 @@ void TOTMModel::DrawAt(float t)
     Phase = float(s.K1) / float(FrameCount);
     for (const TMesh &mesh : Meshes)
         if (mesh.Visible)
-            DrawMesh(mesh, KeyTransform(mesh.Keys, s));
+            AssetDevice().DrawMesh(mesh, KeyTransform(mesh.Keys, s));
 }
 
 void TOTMModel::DrawMeshAt(int mesh, float t)
@@ -306,7 +262,7 @@ void TOTMModel::DrawMeshAt(int mesh, float t)
     BindModelTexture(Texture);
     const TKeySample s = NormalizedSample(t, FrameCount);
     Phase = float(s.K1) / float(FrameCount);
-    DrawMesh(Meshes[std::size_t(mesh)], KeyTransform(Meshes[std::size_t(mesh)].Keys, s));
+    AssetDevice().DrawMesh(Meshes[std::size_t(mesh)], KeyTransform(Meshes[std::size_t(mesh)].Keys, s));
 }
 
 TMesh *TOTMModel::GetCollisionMesh()

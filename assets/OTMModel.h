@@ -46,7 +46,8 @@ public:
     // cannot use (negative counts, indices outside their arrays, a file shorter than its counts,
     // no frames, a frame rate outside 1..1000) with "Model "FileName" is damaged: ...".
     void Parse(const std::vector<std::uint8_t> &bytes, const std::string &fileName);
-    // One buffer per mesh with 3 x FaceCount vertices of OTMVertexStride bytes, in face order.
+    // One buffer per mesh with 3 x FaceCount vertices of OTMVertexStride bytes, in face order, made
+    // by the installed asset device (names stay 0 without the GL device).
     void BuildBuffers();
 
     void DrawNormals() override;

@@ -1,14 +1,13 @@
 #include "assets/TextureLib.h"
 
-#include "assets/GameClock.h"
+#include "assets/AssetDevice.h"
 #include "core/Files.h"
 #include "core/Log.h"
+#include "core/Text.h"
+#include "core/View.h"
 #include "data/Extractor.h"
 
 #include <IL/il.h>
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -17,15 +16,9 @@ TTextureLib *TextureLib = nullptr;
 
 namespace {
 
-std::string Upper(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::toupper(c)); });
-    return text;
-}
-
 std::string Ending(const std::string &name, std::size_t n)
 {
-    return Upper(name.size() >= n ? name.substr(name.size() - n) : name);
+    return UpperCase(name.size() >= n ? std::string_view(name).substr(name.size() - n) : std::string_view(name));
 }
 
 // Owns one DevIL image name for the length of a load, so that no path leaks it.
@@ -61,20 +54,7 @@ int AntNumber(TTextFile &file, const std::string &name, const char *what)
 
 std::uint32_t CreateTexture(const void *pixels, int width, int height, int format, int minFilter, int magFilter)
 {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    // Rows arrive tightly packed: an RGB row of odd width is not a multiple of four bytes.
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    const GLint internal = format == GL_RGB ? 3 : GL_RGBA;
-    gluBuild2DMipmaps(GL_TEXTURE_2D, internal, width, height, GLenum(format), GL_UNSIGNED_BYTE, pixels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-    return texture;
+    return AssetDevice().CreateTexture(pixels, width, height, format, minFilter, magFilter);
 }
 
 TImageTexture LoadImageTexture(const std::string &name, int minFilter, int magFilter)
@@ -113,7 +93,7 @@ TImageTexture LoadImageTexture(const std::string &name, int minFilter, int magFi
     if (bytesPerPixel != 3 && bytesPerPixel != 4)
         throw std::runtime_error("PNG format only support 24 bits(3 byte) & 32 bits(4 byte), and not support " +
                                  std::to_string(bytesPerPixel));
-    result.GLName = CreateTexture(ilGetData(), result.Width, result.Height, bytesPerPixel == 3 ? GL_RGB : GL_RGBA,
+    result.GLName = CreateTexture(ilGetData(), result.Width, result.Height, bytesPerPixel == 3 ? PixelsRGB : PixelsRGBA,
                                   minFilter, magFilter);
     return result;
 }
@@ -183,14 +163,14 @@ int TTextureLib::Load(const std::string &name, int minFilter, int magFilter)
 void TTextureLib::Bind(int handle) const
 {
     if (handle < 0 || handle >= Count) {
-        glBindTexture(GL_TEXTURE_2D, 0);
+        AssetDevice().BindTexture(0);
         return;
     }
     const TTexture &t = Items[std::size_t(handle)];
     if (t.Animated && t.TotalTime > 0)
-        glBindTexture(GL_TEXTURE_2D, t.Frames[std::size_t(AnimationFrame(GameClock, t.FrameTime, t.TotalTime))]);
+        AssetDevice().BindTexture(t.Frames[std::size_t(AnimationFrame(GameClock, t.FrameTime, t.TotalTime))]);
     else
-        glBindTexture(GL_TEXTURE_2D, t.GLName);
+        AssetDevice().BindTexture(t.GLName);
 }
 
 void TTextureLib::Release(int handle)
@@ -200,10 +180,10 @@ void TTextureLib::Release(int handle)
     TTexture &t = Items[std::size_t(handle)];
     if (--t.RefCount > 0)
         return;
-    std::vector<GLuint> names(t.Frames.begin(), t.Frames.end());
+    std::vector<std::uint32_t> names = t.Frames;
     names.push_back(t.GLName);
-    names.erase(std::remove(names.begin(), names.end(), 0u), names.end());
+    std::erase(names, 0u);
     if (!names.empty())
-        glDeleteTextures(GLsizei(names.size()), names.data());
+        AssetDevice().DeleteTextures(names);
     t = TTexture();
 }

@@ -6,10 +6,23 @@
 //
 // An ".ANT" file is text: line 1 the frame time in milliseconds, line 2 the frame count, then one
 // image name per frame, relative to the folder of the ".ANT" file.
+//
+// The library's bookkeeping and the decoding need no window; uploading, binding and deleting go
+// through the installed asset device ("assets/AssetDevice.h"), so without the GL device every
+// texture keeps GL name 0 and binding does nothing.
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The GL enum values of the filters and pixel layouts that the asset code passes on, for code that
+// includes no GL header. Callers with GL headers pass GL_LINEAR and the rest as usual.
+constexpr int TextureNearest = 0x2600;             // GL_NEAREST
+constexpr int TextureLinear = 0x2601;              // GL_LINEAR
+constexpr int TextureLinearMipmapLinear = 0x2703;  // GL_LINEAR_MIPMAP_LINEAR
+constexpr int PixelsRGB = 0x1907;                  // GL_RGB
+constexpr int PixelsRGBA = 0x1908;                 // GL_RGBA
+constexpr int PixelsBGRA = 0x80E1;                 // GL_BGRA_EXT
 
 struct TTexture {
     std::string                Name;             // as requested
@@ -60,7 +73,8 @@ struct TImageTexture {
 // See TTextureLib::Load for what it refuses and how.
 TImageTexture LoadImageTexture(const std::string &name, int minFilter, int magFilter);
 
-// A new mipmapped GL texture from tightly packed pixels in GL_RGB, GL_RGBA or GL_BGRA_EXT.
+// A new mipmapped GL texture from tightly packed pixels in GL_RGB, GL_RGBA or GL_BGRA_EXT, made by
+// the installed asset device (0 with the null device).
 std::uint32_t CreateTexture(const void *pixels, int width, int height, int format, int minFilter, int magFilter);
 
 // The frame of an animation that the clock shows: (clock mod total time) div frame time.

@@ -1,4 +1,5 @@
 #include "core/App.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -19,7 +20,6 @@ TPoint       ScreenCenter;
 TPoint       CursorScreenPos;
 TPoint       CursorClientPos;
 TPoint       MouseReference;
-int          Viewport[4] = {0, 0, 0, 0};
 bool LogEnabled = false, ShowFps = false, FixedFps = false, LeftTop = false, NeedCursorPosition = false;
 bool ResizeSeen = false;
 
@@ -49,15 +49,6 @@ constexpr TSwitchHelp SwitchHelp[] = {
     {"-page", "N", "open the menu on page N (for testing pages that missions lead to)"},
     {"-help", "", "print this list and exit"},
 };
-
-std::vector<std::string> SplitBlanks(const std::string &text)
-{
-    std::vector<std::string> words;
-    std::istringstream in(text);
-    for (std::string word; in >> word;)
-        words.push_back(word);
-    return words;
-}
 
 // A switch's value that must be a whole number of 0 or more.
 int WholeNumber(const std::string &keyword, const std::string &text, const std::string &what)

@@ -2,6 +2,7 @@
 // Process-wide state of the start-up sequence and the frame loop, and the rules they follow.
 
 #include "core/Platform.h"
+#include "core/View.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -23,7 +24,6 @@ extern TPoint       ScreenCenter;     // centre of the client area in screen coo
 extern TPoint       CursorScreenPos;  // sampled once per frame
 extern TPoint       CursorClientPos;  // sampled once per frame
 extern TPoint       MouseReference;   // reference point for mouse deltas
-extern int          Viewport[4];      // x, y, width, height
 
 // Switches of the run: off unless given on the command line.
 extern bool LogEnabled, ShowFps, FixedFps, LeftTop, NeedCursorPosition;

@@ -213,3 +213,29 @@ bool TextToInt(std::string_view text, int &value)
     value = int(result);
     return true;
 }
+
+std::string UpperCase(std::string_view text)
+{
+    std::string upper(text);
+    for (char &c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    return upper;
+}
+
+std::vector<std::string> SplitBlanks(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; };
+    while (i < text.size()) {
+        while (i < text.size() && blank(text[i]))
+            ++i;
+        const std::size_t start = i;
+        while (i < text.size() && !blank(text[i]))
+            ++i;
+        if (i > start)
+            words.emplace_back(text.substr(start, i - start));
+    }
+    return words;
+}

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Every byte becomes its character; the one unassigned byte becomes U+FFFD.
 std::string Utf8FromCp1251(std::string_view text);
@@ -21,3 +22,8 @@ std::string FloatToText(double value);
 bool TextToFloat(std::string_view text, double &value);
 // Parses optional leading blanks, a sign and decimal digits that fit 32 bits; false otherwise.
 bool TextToInt(std::string_view text, int &value);
+
+// ASCII letters in upper case; every other byte (Windows-1251 letters included) as it is.
+std::string UpperCase(std::string_view text);
+// The words of Text: runs of bytes other than blanks, tabs and line ends.
+std::vector<std::string> SplitBlanks(std::string_view text);

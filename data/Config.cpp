@@ -1,15 +1,12 @@
 #include "data/Config.h"
 
+#include "core/Files.h"
 #include "core/Text.h"
+#include "data/Extractor.h"
 #include "data/Locale.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 TConfig *Config = nullptr;
@@ -19,7 +16,22 @@ namespace {
 constexpr const char *ConfigVersion = "Version 3";
 constexpr int MaxPlayers = 6;
 
+// The brightest step of the game page, which stores step / 55 for steps 0..9.
+constexpr float MaxBrightness = 9.0f / 55;
+
 std::string BoolText(bool value) { return value ? "true" : "false"; }
+
+// A setting outside the values the game offers reads as its default; the rest of the file still counts.
+int InRange(int value, int low, int high, int fallback) { return value >= low && value <= high ? value : fallback; }
+
+float BrightnessOr(double value, float fallback)
+{
+    // Checked as a double first: a value beyond the float range must not be narrowed at all.
+    if (!(value >= 0 && value <= 1))
+        return fallback;
+    const float narrowed = float(value);
+    return narrowed <= MaxBrightness ? narrowed : fallback;
+}
 
 // Reads the decoded lines of a file in order, failing on the first line that is missing or does
 // not parse. Any failure means the whole file is damaged.
@@ -40,12 +52,12 @@ public:
             throw std::runtime_error("not a number");
         return value;
     }
-    float Float()
+    double Float()
     {
         double value = 0;
         if (!TextToFloat(Text(), value))
             throw std::runtime_error("not a number");
-        return float(value);
+        return value;
     }
     bool Bool() { return Text() == "true"; }
 
@@ -134,7 +146,8 @@ std::vector<std::string> TConfig::ValueLines() const
 
 void TConfig::Load(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
+    // The file as found on the disk, whatever the letter case of its name.
+    std::ifstream in(DiskPath(path), std::ios::binary);
     if (!in)
         return;
     std::vector<std::string> lines;
@@ -147,31 +160,37 @@ void TConfig::Load(const std::string &path)
         return;
 
     // Read into a copy and take it only when the whole file made sense.
+    const TConfig defaults;
     TConfig loaded = *this;
     try {
         TValueReader r(std::vector<std::string>(lines.begin() + 1, lines.end()));
-        loaded.Resolution = r.Int();
-        loaded.ColorBits = r.Int();
+        loaded.Resolution = InRange(r.Int(), 0, 5, defaults.Resolution);
+        const int colorBits = r.Int();
+        loaded.ColorBits = colorBits == 16 || colorBits == 32 ? colorBits : defaults.ColorBits;
         loaded.FullScreen = r.Bool();
         loaded.Shaders = r.Bool();
         loaded.Haze = r.Bool();
         loaded.Bloom = r.Bool();
-        loaded.Reflections = r.Int();
-        loaded.Brightness = r.Float();
+        loaded.Reflections = InRange(r.Int(), 0, 2, defaults.Reflections);
+        loaded.Brightness = BrightnessOr(r.Float(), defaults.Brightness);
         loaded.Shadows = r.Bool();
         loaded.CameraView = r.Bool();
-        loaded.ViewDistance = r.Int();
-        loaded.Effects = r.Int();
+        loaded.ViewDistance = InRange(r.Int(), 0, 3, defaults.ViewDistance);
+        loaded.Effects = InRange(r.Int(), 0, 3, defaults.Effects);
         loaded.Effects3D = r.Bool();
         loaded.InvertMouse = r.Bool();
-        loaded.CameraMode = r.Int();
-        loaded.MusicVolume = r.Int();
-        loaded.SoundVolume = r.Int();
+        loaded.CameraMode = InRange(r.Int(), 0, 1, defaults.CameraMode);
+        loaded.MusicVolume = InRange(r.Int(), 0, 100, defaults.MusicVolume);
+        loaded.SoundVolume = InRange(r.Int(), 0, 100, defaults.SoundVolume);
+        // The player count and the table index shape the rest of the file: out of the table, the
+        // file is not one this game wrote.
         loaded.PlayerCount = r.Int();
         loaded.CurrentPlayer = r.Int();
-        if (loaded.PlayerCount < 0 || loaded.PlayerCount > MaxPlayers || loaded.CurrentPlayer < 0 ||
+        if (loaded.PlayerCount < 0 || loaded.PlayerCount > MaxPlayers || loaded.CurrentPlayer < NoPlayer ||
             loaded.CurrentPlayer >= MaxPlayers)
             return;
+        if (loaded.CurrentPlayer >= loaded.PlayerCount || loaded.CurrentPlayer < 0)
+            loaded.CurrentPlayer = loaded.PlayerCount == 0 ? defaults.CurrentPlayer : NoPlayer;
         for (int i = 0; i < loaded.PlayerCount; ++i) {
             TGamePlayer &p = loaded.Players[std::size_t(i)];
             p.Name = r.Text();
@@ -200,24 +219,8 @@ bool TConfig::Save(const std::string &path) const
     std::string text;
     for (const std::string &value : ValueLines())
         text += EncodeConfigLine(value) + "\r\n";
-    const std::string temp = path + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return false;
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n <= 0)
-            break;
-        done += std::size_t(n);
-    }
-    // On disk before it replaces the old file: a crash now leaves one whole file or the other.
-    const bool ok = done == text.size() && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    // Replaces the file that Load found, whatever the letter case of its name.
+    return ReplaceFileSafely(DiskPath(path), text);
 }
 
 void TConfig::AddHighScore()

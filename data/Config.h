@@ -27,16 +27,23 @@ std::string EncodeConfigLine(const std::string &text);
 // Characters outside the alphabet are skipped; everything from the first "%" on is dropped.
 std::string DecodeConfigLine(const std::string &line);
 
+// The current player when none of the players is chosen.
+constexpr int NoPlayer = -1;
+
 class TConfig {
 public:
     TConfig();                    // the defaults
 
-    // Reads "Config.cfg". A missing, foreign or damaged file (a first line other than "Version 3",
-    // a number that does not parse, more than 6 players, lines missing) leaves every setting at its
-    // default, silently.
+    // Reads "Config.cfg" (a file whose name differs only in letter case is the same file). A
+    // missing, foreign or damaged file (a first line other than "Version 3", a number that does not
+    // parse, a player count outside 0..6 or a current player outside the table, lines missing)
+    // leaves every setting at its default, silently. A single setting outside the values the game
+    // offers reads as its own default; a current player beyond the players that exist reads as none
+    // (NoPlayer; 0 when there are no players at all).
     void Load(const std::string &path);
-    // Writes the whole file to a temporary file beside it and renames it over the old one, so that a
-    // failed save never leaves half a file. Returns false (and keeps the old file) on failure.
+    // Writes the whole file to a temporary file beside it and renames it over the old one (the one
+    // Load would read), so that a failed save never leaves half a file. Returns false (and keeps the
+    // old file) on failure.
     bool Save(const std::string &path) const;
     // Puts the current player's name and score into the high-score table, above equal scores.
     void AddHighScore();
@@ -53,17 +60,17 @@ public:
     bool  Haze = false;
     bool  Bloom = false;
     int   Reflections = 1;            // 0 off, 1 low, 2 high
-    float Brightness = 0;
+    float Brightness = 0;             // 0..9/55: the game page's step / 55
     bool  CameraView = true;          // the picture-in-picture camera
     int   ViewDistance = 1;           // 0 unlimited, 1 high, 2 medium, 3 low
     int   Effects = 0;                // 0 high, 1 medium, 2 low, 3 off
     bool  Effects3D = true;
     bool  InvertMouse = false;
-    int   CameraMode = 0;
+    int   CameraMode = 0;             // 0 or 1
     int   MusicVolume = 100;          // 0..100
     int   SoundVolume = 100;          // 0..100
     int   PlayerCount = 0;            // 0..6
-    int   CurrentPlayer = 0;
+    int   CurrentPlayer = 0;          // index into Players, or NoPlayer
     std::array<TGamePlayer, 6> Players;
     std::array<THighScore, 10> HighScores;
 };

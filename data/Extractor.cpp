@@ -1,40 +1,37 @@
 #include "data/Extractor.h"
 
+#include "core/Bytes.h"
 #include "core/Files.h"
 #include "core/Log.h"
+#include "core/Text.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 TExtractor *Extractor = nullptr;
 
+bool DataFileExists(const std::string &path) { return (Extractor && Extractor->FindFile(path) >= 0) || FileExists(path); }
+
 namespace {
-
-std::uint32_t ReadU32(const std::uint8_t *p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
-std::string UpperAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
 
 // Upper-cased with "\" for "/", so that a path written either way finds its entry.
 std::string MatchKey(std::string text)
 {
     std::replace(text.begin(), text.end(), '/', '\\');
-    return UpperAscii(std::move(text));
+    return UpperCase(text);
 }
+
+std::string DamagedPrefix(const std::string &archive) { return "Archive \"" + archive + "\" is damaged: "; }
 
 [[noreturn]] void Damaged(const std::string &archive, const std::string &what)
 {
-    throw std::runtime_error("Archive \"" + archive + "\" is damaged: " + what);
+    throw std::runtime_error(DamagedPrefix(archive) + what);
 }
 
 // Reads a loose file whole; false if it cannot be opened or read.
@@ -59,24 +56,34 @@ std::vector<TDpgEntry> ParseDpgDirectory(const std::vector<std::uint8_t> &head, 
 {
     if (head.size() < DpgHeaderSize || fileSize < DpgHeaderSize)
         Damaged(archiveName, "it is too short to hold a header");
-    const std::uint32_t count = ReadU32(head.data() + 1);
+    TByteReader header(head, DamagedPrefix(archiveName));
+    header.Byte("the leading byte");
+    const std::uint32_t count = header.UInt("the entry count");
     const std::uint64_t directoryEnd = DpgHeaderSize + std::uint64_t(count) * DpgEntrySize;
     if (directoryEnd > fileSize || directoryEnd > head.size())
-        Damaged(archiveName, "its directory of " + std::to_string(count) + " entries runs past the end of the file");
+        header.Fail("its directory of " + std::to_string(count) + " entries runs past the end of the file");
     std::vector<TDpgEntry> entries(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint8_t *raw = head.data() + DpgHeaderSize + std::size_t(i) * DpgEntrySize;
-        const auto *name = static_cast<const std::uint8_t *>(std::memchr(raw, 0, DpgNameSize));
-        if (!name)
-            Damaged(archiveName, "the name of entry " + std::to_string(i) + " has no terminating zero");
+        const std::string number = std::to_string(i);
         TDpgEntry &entry = entries[i];
-        entry.StoredName.assign(reinterpret_cast<const char *>(raw), std::size_t(name - raw));
+        const std::uint8_t *raw = head.data() + header.Position();
+        header.Skip(DpgEntrySize, "entry " + number);
+        // Each entry on its own reader: no field can spill into the next entry.
+        TByteReader field(raw, DpgEntrySize, DamagedPrefix(archiveName));
+        if (!std::memchr(raw, 0, DpgNameSize))
+            field.Fail("the name of entry " + number + " has no terminating zero");
+        entry.StoredName = field.ZString("the name of entry " + number);
         entry.Name = entry.StoredName;
-        entry.Reserved = ReadU32(raw + 256);
-        entry.Offset = ReadU32(raw + 260);
-        entry.Size = ReadU32(raw + 264);
-        if (std::uint64_t(entry.Offset) + entry.Size > fileSize)
-            Damaged(archiveName, "entry \"" + entry.Name + "\" reaches past the end of the file");
+        field.Skip(DpgNameSize - entry.StoredName.size() - 1, "the name of entry " + number);
+        entry.Reserved = field.UInt("the reserved field of entry " + number);
+        entry.Offset = field.UInt("the data offset of entry " + number);
+        entry.Size = field.UInt("the data size of entry " + number);
+        const std::uint64_t end = std::uint64_t(entry.Offset) + entry.Size;
+        if (end > 0xFFFFFFFFull)
+            field.Fail("entry \"" + entry.Name + "\" has a data offset (" + std::to_string(entry.Offset) + ") and size (" +
+                       std::to_string(entry.Size) + ") that wrap past 4 GiB");
+        if (end > fileSize)
+            field.Fail("entry \"" + entry.Name + "\" reaches past the end of the file");
     }
     return entries;
 }
@@ -111,7 +118,7 @@ void TExtractor::LoadFromFile(const std::string &path)
     try {
         if (ec || std::fread(head.data(), 1, head.size(), file) != head.size())
             Damaged(path, "it is too short to hold a header");
-        const std::uint64_t directoryEnd = DpgHeaderSize + std::uint64_t(ReadU32(head.data() + 1)) * DpgEntrySize;
+        const std::uint64_t directoryEnd = DpgHeaderSize + std::uint64_t(LoadU32(head.data() + 1)) * DpgEntrySize;
         if (directoryEnd <= fileSize) {
             head.resize(std::size_t(directoryEnd));
             if (std::fread(head.data() + DpgHeaderSize, 1, head.size() - DpgHeaderSize, file) != head.size() - DpgHeaderSize)
@@ -134,7 +141,7 @@ void TExtractor::LoadFromFile(const std::string &path)
 
 void TExtractor::SetPath(const std::string &path)
 {
-    BasePath = UpperAscii(path);
+    BasePath = UpperCase(path);
     LogWrite("Extractor.SetPath " + path);
 }
 
@@ -196,6 +203,37 @@ void TSimpleFile::CheckNotAtEnd() const
         throw std::runtime_error("Riched End Of File");
 }
 
+bool ReplaceFileSafely(const std::string &diskPath, const std::string &bytes)
+{
+    const std::string temp = diskPath + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += std::size_t(n);
+    }
+    // On the disk before it replaces the old file: a crash from here on leaves one whole file or the other.
+    const bool written = done == bytes.size() && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written || std::rename(temp.c_str(), diskPath.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    // The rename itself reaches the disk with its folder; a failure here loses nothing already saved.
+    const std::string folder = std::filesystem::path(diskPath).parent_path().string();
+    const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
 std::string TrimText(const std::string &text)
 {
     auto isSpace = [](char c) { return static_cast<unsigned char>(c) <= 32; };
@@ -211,11 +249,14 @@ std::string TTextFile::ReadLine()
 {
     CheckNotAtEnd();
     const auto begin = Data.begin() + std::ptrdiff_t(Pos);
-    const auto end = std::find(begin, Data.end(), std::uint8_t(13));
+    const auto end = std::find_if(begin, Data.end(), [](std::uint8_t c) { return c == 13 || c == 10; });
     std::string line(begin, end);
     Pos = std::size_t(end - Data.begin());
-    if (end != Data.end())
-        Pos = std::min(Pos + 2, Data.size());   // the carriage return and the line feed after it
+    if (end != Data.end()) {
+        // CR LF is one line end; a lone CR or a lone LF is one too.
+        const bool pair = *end == 13 && Pos + 1 < Data.size() && Data[Pos + 1] == 10;
+        Pos += pair ? 2 : 1;
+    }
     return line;
 }
 
@@ -242,7 +283,7 @@ std::int32_t TIntegerFile::ReadInt()
     CheckNotAtEnd();
     if (Data.size() - Pos < 4)
         throw std::runtime_error("Riched End Of File");
-    const std::int32_t value = std::int32_t(ReadU32(Data.data() + Pos));
+    const std::int32_t value = std::int32_t(LoadU32(Data.data() + Pos));
     Pos += 4;
     return value;
 }

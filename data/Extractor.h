@@ -12,6 +12,7 @@
 //                 260 u32        absolute offset of the data
 //                 264 u32        size of the data
 //   then        the file data, stored as plain bytes
+// An entry's data must end inside the file, and offset + size must not pass 4 GiB.
 
 #include <cstdint>
 #include <cstdio>
@@ -69,6 +70,10 @@ private:
 // The archive of the run, created at start-up; never null after that.
 extern TExtractor *Extractor;
 
+// True when the game path (AppDir + "Data\...") names a data file: an entry of the archive of the
+// run, or a loose file on disk.
+bool DataFileExists(const std::string &path);
+
 // The whole bytes of one data file. Reading past the end throws "Riched End Of File".
 class TSimpleFile {
 public:
@@ -90,8 +95,8 @@ protected:
 class TTextFile : public TSimpleFile {
 public:
     using TSimpleFile::TSimpleFile;
-    // Bytes up to the next carriage return (which is skipped with the line feed after it). A lone
-    // line feed does not end a line.
+    // Bytes up to the next line end: CR LF, a lone LF or a lone CR (files edited anywhere read the
+    // same). The line end is skipped; a last line without one is returned whole.
     std::string ReadLine();
     // ReadLine without leading and trailing blanks and control characters.
     std::string ReadTrimmedLine();
@@ -126,6 +131,11 @@ public:
     // 0..Size. Returns the new position.
     std::int64_t Seek(std::int64_t offset, int origin);
 };
+
+// Replaces the file at DiskPath with Bytes: they are written to DiskPath + ".tmp", flushed to the
+// disk and renamed over the old file, so a kill or a full disk mid-save leaves one whole file or
+// the other, never half of one. False on failure, with the old file kept and no temporary left.
+bool ReplaceFileSafely(const std::string &diskPath, const std::string &bytes);
 
 // Trims leading and trailing blanks and control characters (bytes up to 32).
 std::string TrimText(const std::string &text);

@@ -3,6 +3,7 @@
 #include "core/Files.h"
 #include "core/Log.h"
 #include "core/Platform.h"
+#include "data/Extractor.h"
 
 #include <charconv>
 #include <fstream>
@@ -91,14 +92,6 @@ bool ParseCode(std::string_view text, int &code)
     return !text.empty() && error == std::errc() && stop == end;
 }
 
-bool WriteTextFile(const std::string &path, const std::string &text)
-{
-    std::ofstream out(DiskPath(path), std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    return bool(out);
-}
-
 } // namespace
 
 TKeys::TKeys(std::string fileName) : FileName(std::move(fileName)), Poll(KeyDown)
@@ -106,22 +99,28 @@ TKeys::TKeys(std::string fileName) : FileName(std::move(fileName)), Poll(KeyDown
     for (auto &pair : Bindings)
         pair = {KeyUnbound, KeyUnbound};
 
-    if (!FileExists(FileName)) {
-        // A fresh game folder: the default keys, and a file for the player to edit.
-        SetDefaults();
-        if (!Save())
-            LogWrite("Cannot write the key bindings \"" + FileName + "\"");
-        return;
+    // The file as found on the disk, whatever the letter case of its name.
+    if (FileExists(FileName)) {
+        std::ifstream in(DiskPath(FileName), std::ios::binary);
+        if (!in) {
+            LogWrite("Cannot read the key bindings \"" + FileName + "\"; the default keys are used");
+            SetDefaults();
+            return;
+        }
+        std::ostringstream text;
+        text << in.rdbuf();
+        if (ReadBindings(text.str()) > 0)
+            return;
+        // Nothing bound: an empty file left by an interrupted save, or not a bindings file at all.
+        // Reading it as "every action unbound" would be saved back and lose the keys for good.
+        LogWrite("The key bindings \"" + FileName + "\" hold no binding; the default keys are used");
+        for (auto &pair : Bindings)
+            pair = {KeyUnbound, KeyUnbound};
     }
-    std::ifstream in(DiskPath(FileName), std::ios::binary);
-    if (!in) {
-        LogWrite("Cannot read the key bindings \"" + FileName + "\"; the default keys are used");
-        SetDefaults();
-        return;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    ReadBindings(text.str());
+    // A fresh game folder: the default keys, and a file for the player to edit.
+    SetDefaults();
+    if (!Save())
+        LogWrite("Cannot write the key bindings \"" + FileName + "\"");
 }
 
 void TKeys::Update()
@@ -174,8 +173,9 @@ void TKeys::SetDefaults()
         Bindings[std::size_t(action)] = {KeyActions[std::size_t(action)].Default, KeyActions[std::size_t(action)].Default};
 }
 
-void TKeys::ReadBindings(std::string_view text)
+int TKeys::ReadBindings(std::string_view text)
 {
+    int bound = 0;
     while (!text.empty()) {
         // Lines end with a line feed, a carriage return or both: the file may have been edited anywhere.
         const std::size_t end = text.find_first_of("\r\n");
@@ -188,10 +188,13 @@ void TKeys::ReadBindings(std::string_view text)
         const std::string_view name = line.substr(0, equals);
         for (int action = 0; action < KeyActionCount; ++action) {
             int code = 0;
-            if (name == KeyActions[std::size_t(action)].FileKey && ParseCode(line.substr(equals + 1), code))
+            if (name == KeyActions[std::size_t(action)].FileKey && ParseCode(line.substr(equals + 1), code)) {
                 Bind(action, code);
+                ++bound;
+            }
         }
     }
+    return bound;
 }
 
 std::string TKeys::BindingsText() const
@@ -203,7 +206,7 @@ std::string TKeys::BindingsText() const
     return text;
 }
 
-bool TKeys::Save() const { return WriteTextFile(FileName, BindingsText()); }
+bool TKeys::Save() const { return ReplaceFileSafely(DiskPath(FileName), BindingsText()); }
 
 std::string TKeys::KeyName(int code)
 {

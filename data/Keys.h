@@ -40,8 +40,9 @@ constexpr std::array<TKeyAction, KeyActionCount> KeyActions{{
 
 class TKeys {
 public:
-    // All keys up, every slot unbound, then the bindings read from FileName. A missing file is
-    // first written with the default bindings, so a fresh game folder gets one.
+    // All keys up, every slot unbound, then the bindings read from FileName (found whatever the
+    // letter case of its name). A missing file, or one without a single binding line, is written
+    // with the default bindings, so a fresh game folder gets one and a damaged one heals.
     explicit TKeys(std::string fileName);
 
     // Polls every virtual key once; a key whose raw state changed since the last poll takes that
@@ -55,12 +56,14 @@ public:
     void Bind(int action, int code);
     // Both slots of every action to its default key (the controls page's "DEFAULT" button).
     void SetDefaults();
-    // Writes the 14 lines of the bindings file; false when it cannot be written.
+    // Writes the 14 lines of the bindings file through a temporary file renamed over the old one,
+    // so an interrupted save never leaves an empty file; false (the old file kept) when it cannot.
     bool Save() const;
 
     // Reads bindings from the text of a bindings file, line by line, through Bind: lines without
-    // "=", unknown names and values that are not whole decimal numbers are skipped.
-    void ReadBindings(std::string_view text);
+    // "=", unknown names and values that are not whole decimal numbers are skipped. Returns the
+    // number of lines bound.
+    int ReadBindings(std::string_view text);
     // The text Save writes.
     std::string BindingsText() const;
 

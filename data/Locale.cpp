@@ -1,20 +1,9 @@
 #include "data/Locale.h"
 
+#include "core/Text.h"
 #include "data/Extractor.h"
 
 TLocale *Locale = nullptr;
-
-namespace {
-
-std::string UpperAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
-
-} // namespace
 
 TLocale::TLocale(const std::string &fileName, TExtractor *archive, int language) : Language(language)
 {
@@ -33,7 +22,7 @@ TLocale::TLocale(const std::string &fileName, TExtractor *archive, int language)
             continue;
         }
         std::string translation = file.ReadLine();
-        Sections.back().Items.push_back({UpperAscii(line), std::move(translation), line.size()});
+        Sections.back().Items.push_back({UpperCase(line), std::move(translation), line.size()});
     }
 }
 
@@ -41,7 +30,7 @@ std::string TLocale::Translate(const std::string &text, int section) const
 {
     if (Language != 1 || section < 0 || section >= int(Sections.size()))
         return text;
-    const std::string key = UpperAscii(text);
+    const std::string key = UpperCase(text);
     for (const TLocaleSubItem &item : Sections[std::size_t(section)].Items)
         if (item.KeyLength == key.size() && item.Key == key)
             return item.Translation;

@@ -2,7 +2,6 @@
 
 #include "assets/TextureLib.h"
 #include "core/App.h"
-#include "core/Files.h"
 #include "core/Log.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
@@ -92,7 +91,7 @@ TMenu::TMenu()
     if (SoundLib) {
         // The menu theme is optional data: a game folder without it plays the menu in silence.
         const std::string music = AppDir + "Data\\Music\\Menu.ogg";
-        if ((Extractor && Extractor->FindFile(music) >= 0) || FileExists(music))
+        if (DataFileExists(music))
             MenuMusic = SoundLib->LoadSample(music, true);
         else
             LogWrite("No menu music: " + music);

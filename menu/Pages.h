@@ -21,12 +21,19 @@ TButton MenuButton(float x, float y, const std::string &caption, int section = 1
 class TMainPage : public TMenuPage {
 public:
     TMainPage();
+    void Show() override;
     void Frame(int dt, float cursorX, float cursorY) override;
 
     TButton                 Resume, Start, Options, HighScore, Credits, Players, Exit, Lan, Logo;
     std::vector<TModButton> Mods;
     TCheatCode              Cheat;
     int                     LogoTexture = -1;
+
+private:
+    // The current player's saved level, looked up once per visit: "Resume Game" needs it there.
+    std::string CheckedLevel;
+    bool        SavedLevelFound = false;
+    int         LastFrame = -2;   // the menu frame the page was last drawn in
 };
 
 // The yes/no pages: three lines of question, the first button acts, the second or Escape goes back.

@@ -4,7 +4,6 @@
 
 #include "assets/TextureLib.h"
 #include "core/App.h"
-#include "core/Files.h"
 #include "core/Log.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
@@ -28,8 +27,6 @@ bool EscapePressed()
     Keys->Release(VkEscape);
     return true;
 }
-
-bool DataFileExists(const std::string &path) { return (Extractor && Extractor->FindFile(path) >= 0) || FileExists(path); }
 
 const TGamePlayer *CurrentPlayer()
 {
@@ -67,11 +64,20 @@ TMainPage::TMainPage()
     }
 }
 
+void TMainPage::Show() { LastFrame = -2; }
+
 void TMainPage::Frame(int, float cursorX, float cursorY)
 {
     const TGamePlayer *player = CurrentPlayer();
-    const bool resumable = GameKind != 0 || (player && !player->Level.empty() &&
-                                             DataFileExists(AppDir + "Data\\Maps\\" + player->Level));
+    // Whether the saved level is there is asked once per visit, not every frame: a page that was
+    // not on screen last frame is a new visit. A player switched meanwhile names another level.
+    const std::string level = player && !player->Level.empty() ? AppDir + "Data\\Maps\\" + player->Level : std::string();
+    if (LastFrame != MenuFrameCount - 1 || level != CheckedLevel) {
+        CheckedLevel = level;
+        SavedLevelFound = !level.empty() && DataFileExists(level);
+    }
+    LastFrame = MenuFrameCount;
+    const bool resumable = GameKind != 0 || SavedLevelFound;
     std::vector<TButton *> column;
     if (resumable)
         column.push_back(&Resume);

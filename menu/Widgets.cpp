@@ -1,7 +1,8 @@
 #include "menu/Widgets.h"
 
 #include "core/App.h"
-#include "core/Files.h"
+#include "core/Text.h"
+#include "data/DataFiles.h"
 #include "data/Extractor.h"
 #include "data/Keys.h"
 #include "data/Locale.h"
@@ -12,8 +13,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <set>
+#include <cstdlib>
 
 namespace {
 
@@ -44,19 +44,6 @@ constexpr std::array<const char *, 16> CheatCodes = {
     "E378O3AS", "E6ASOZ55", "75H8H27Z", "R0SARN74", "70N0NHEA", "E283685O", "E7RP5R04", "6SZA4ZP8",
     "11SNA838", "4SAZEP67", "O3NEP481", "63NAP97N", "6A921105", "E5R52OH8", "6ENS1A6N", "SA0023SP",
 };
-
-std::string UpperAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    return text;
-}
-
-bool DataFileExists(const std::string &path)
-{
-    return (Extractor && Extractor->FindFile(path) >= 0) || FileExists(path);
-}
 
 } // namespace
 
@@ -254,7 +241,7 @@ TModSet ReadModSet(const std::string &fileName)
         const std::size_t eq = line.find('=');
         if (eq == std::string::npos)
             continue;
-        const std::string key = UpperAscii(TrimText(line.substr(0, eq)));
+        const std::string key = UpperCase(TrimText(line.substr(0, eq)));
         const std::string value = TrimText(line.substr(eq + 1));
         if (key == "BUTTONNAME")
             set.ButtonName = value;
@@ -269,34 +256,17 @@ TModSet ReadModSet(const std::string &fileName)
         else if (key == "FIRSTLEVEL")
             set.FirstLevel = value;
         else if (key == "SHOWSCORE")
-            set.ShowScore = UpperAscii(value) == "TRUE";
+            set.ShowScore = UpperCase(value) == "TRUE";
     }
     return set;
 }
 
 std::vector<std::string> FindModSets()
 {
-    std::set<std::string> seen;   // upper-cased names, so that a loose copy and the archive's count once
-    std::vector<std::pair<std::string, std::string>> found;   // (upper-cased name, name)
-    auto add = [&](const std::string &name) {
-        const std::string upper = UpperAscii(name);
-        if (upper.size() > 4 && upper.compare(upper.size() - 4, 4, ".MOD") == 0 && seen.insert(upper).second)
-            found.emplace_back(upper, name);
-    };
-    std::error_code error;
-    for (const auto &entry : std::filesystem::directory_iterator(DiskPath(AppDir + "Data\\Maps\\"), error))
-        if (entry.is_regular_file(error))
-            add(entry.path().filename().string());
-    if (Extractor) {
-        const std::string prefix = "DATA\\MAPS\\";
-        for (const TDpgEntry &entry : Extractor->Directory)
-            if (entry.Name.compare(0, prefix.size(), prefix) == 0 && entry.Name.find('\\', prefix.size()) == std::string::npos)
-                add(entry.StoredName.substr(prefix.size()));
-    }
-    std::sort(found.begin(), found.end());
+    const std::string folder = AppDir + "Data\\Maps\\";
     std::vector<std::string> paths;
-    for (const auto &[upper, name] : found)
-        paths.push_back(AppDir + "Data\\Maps\\" + name);
+    for (const std::string &name : ListDataFiles(folder, ".mod"))
+        paths.push_back(folder + name);
     return paths;
 }
 

@@ -3,13 +3,12 @@
 // device units) and reports what the player did to it; the page reacts. Rectangles are in virtual
 // units (see MenuDraw.h).
 
+#include "core/KeyCodes.h"
 #include "menu/MenuDraw.h"
 
 #include <array>
 #include <string>
 #include <vector>
-
-constexpr int VkLeftButton = 1, VkRightButton = 2, VkBackspace = 8, VkReturn = 13, VkEscape = 27;
 
 class TButton {
 public:
@@ -115,7 +114,8 @@ struct TModSet {
 // Reads a ".mod" file: lines of KEY = VALUE (keys in any letter case); empty lines and lines starting
 // with "/" are skipped, unknown keys ignored. Throws "File not found: ..." for a missing file.
 TModSet ReadModSet(const std::string &fileName);
-// Every "Data\Maps\*.mod" of the game folder and the archive, in name order (directories excluded).
+// The paths (AppDir + "Data\Maps\" + name) of every ".mod" file of the archive and the game folder,
+// in name order (see ListDataFiles).
 std::vector<std::string> FindModSets();
 
 // The main page's button for one add-on map set: its own images when the set names them and they

@@ -32,3 +32,11 @@ TScriptBindings StandInBindings()
 TScriptBindings ScriptBindings = StandInBindings();
 
 void ResetScriptBindings() { ScriptBindings = StandInBindings(); }
+
+void ResetGroupBindings()
+{
+    for (int i = 0; i < ScriptGroupCount; ++i) {
+        ScriptBindings.GroupAliveCount[i] = &ScriptStandIns.GroupAliveCount[i];
+        ScriptBindings.GroupHealth[i] = &ScriptStandIns.GroupHealth[i];
+    }
+}

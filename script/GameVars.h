@@ -40,3 +40,5 @@ extern TScriptStandIns ScriptStandIns;
 
 // Points every binding back at its stand-in (the flags and G_DELTA_TIME at their globals).
 void ResetScriptBindings();
+// Points the group bindings, which belong to a mission, back at their stand-ins; the others stay.
+void ResetGroupBindings();

@@ -1,5 +1,6 @@
 #include "script/Parser.h"
 
+#include "core/Bytes.h"
 #include "core/Log.h"
 #include "data/Extractor.h"
 
@@ -7,11 +8,8 @@
 
 namespace {
 
-std::int32_t WordAt(const std::vector<std::uint8_t> &bytes, std::size_t at)
-{
-    return std::int32_t(std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 |
-                        std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24);
-}
+// A short table gives the file objects' message, whatever part of it is missing.
+constexpr const char *EndOfFile = "Riched End Of File";
 
 } // namespace
 
@@ -29,22 +27,22 @@ TTextParser::TTextParser(const std::vector<std::uint8_t> &tableBytes, const std:
 void TTextParser::LoadTable(const std::vector<std::uint8_t> &bytes, const std::string &fileName)
 {
     constexpr std::size_t StateBytes = 256 * 8;
-    if (bytes.size() < 4)
-        throw std::runtime_error("Riched End Of File");
-    const std::int32_t count = WordAt(bytes, 0);
+    TByteReader reader(bytes);   // no message of its own: a short read only sets Overflow
+    const std::int32_t count = reader.Int();
+    if (reader.Overflow())
+        throw std::runtime_error(EndOfFile);
     if (count < 1)
         throw std::runtime_error("Tokenizer table \"" + fileName + "\" has " + std::to_string(count) +
                                  " states; it needs at least one");
     // The size is checked before anything is allocated: a damaged count must not ask for gigabytes.
-    if ((bytes.size() - 4) / StateBytes < std::size_t(count))
-        throw std::runtime_error("Riched End Of File");
+    if (!reader.Need(std::uint64_t(count) * StateBytes))
+        throw std::runtime_error(EndOfFile);
     std::vector<TParserState> table(static_cast<std::size_t>(count));
-    std::size_t at = 4;
     for (std::int32_t state = 0; state < count; ++state)
-        for (int byte = 0; byte < 256; ++byte, at += 8) {
+        for (int byte = 0; byte < 256; ++byte) {
             TParserTransition &t = table[std::size_t(state)][std::size_t(byte)];
-            t.Next = WordAt(bytes, at);
-            t.Action = WordAt(bytes, at + 4);
+            t.Next = reader.Int();
+            t.Action = reader.Int();
             if (t.Next < 0 || t.Next >= count)
                 throw std::runtime_error("Tokenizer table \"" + fileName + "\": state " + std::to_string(state) +
                                          ", byte " + std::to_string(byte) + " leads to state " +

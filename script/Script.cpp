@@ -30,6 +30,30 @@ bool MadeOf(const std::string &text, std::string_view characters)
     return !text.empty() && text.find_first_not_of(characters) == std::string::npos;
 }
 
+// What a token is when it cannot be a variable's name: "Keyword", "Command", ...; empty when it can.
+// A declared name must never shadow a word or symbol the compiler reads by its text, or be skipped
+// as a comment.
+std::string_view ReservedKind(const std::string &name)
+{
+    static const std::unordered_map<std::string_view, std::string_view> reserved = {
+        {"int", "Keyword"},  {"float", "Keyword"}, {"bool", "Keyword"},  {"if", "Keyword"},
+        {"endif", "Keyword"}, {"then", "Keyword"}, {"and", "Keyword"},   {"or", "Keyword"},
+        {"not", "Keyword"},  {"true", "Keyword"},  {"false", "Keyword"}, {"{", "Bracket"},
+        {"}", "Bracket"},    {"=", "Operator"},    {"<", "Operator"},    {">", "Operator"},
+        {"<=", "Operator"},  {">=", "Operator"},   {"<>", "Operator"},   {"+=", "Operator"},
+        {"-=", "Operator"},  {"*=", "Operator"},   {"/=", "Operator"},
+    };
+    if (name[0] == '$')
+        return "Constant";
+    if (name.compare(0, 2, "//") == 0 || name == "\r")
+        return "Comment";
+    if (const auto found = reserved.find(name); found != reserved.end())
+        return found->second;
+    if (CommandOpcode(name) >= 0)
+        return "Command";
+    return {};
+}
+
 } // namespace
 
 TScript::TScript() : TScript(AppDir + "Data\\Tables\\Script.ptb") {}
@@ -76,22 +100,30 @@ void *TScript::Carve(std::size_t size, std::size_t alignment)
     return DataArea.get() + at;
 }
 
-// Returns the storage of Name, entering it with fresh storage when it is new.
-void *TScript::Enter(const std::string &name, TValueType type)
+// Returns the index of Name's entry, entering it with fresh storage when it is new. One look-up
+// in the name index, so that a script of a million names compiles in proportion to its size.
+std::size_t TScript::EnterIndex(const std::string &name, TValueType type)
 {
     if (name.size() > MaxVariableName)
         Fail("Very long variable name \"" + name + "\"");
-    if (const TScriptVariable *existing = FindVariable(name)) {
-        if (existing->VarType != type)
+    const auto [entry, added] = NameIndex.try_emplace(name, int(Variables.size()));
+    const std::size_t index = std::size_t(entry->second);
+    if (!added) {
+        if (Variables[index].VarType != type)
             Fail("Variable \"" + name + "\" exists, but her type other.");
-        return existing->Storage;
+        return index;
     }
-    const std::size_t size = StorageSize(type);
-    void *storage = Carve(size, size == 4 ? 4 : 1);
-    NameIndex.emplace(name, int(Variables.size()));
-    Variables.push_back({name, type, storage});
-    return storage;
+    try {
+        const std::size_t size = StorageSize(type);
+        Variables.push_back({name, type, Carve(size, size == 4 ? 4 : 1)});
+    } catch (...) {
+        NameIndex.erase(entry);   // the index never names an entry that is not there
+        throw;
+    }
+    return index;
 }
+
+void *TScript::Enter(const std::string &name, TValueType type) { return Variables[EnterIndex(name, type)].Storage; }
 
 void TScript::AddBound(const std::string &name, TValueType type, void *field)
 {
@@ -212,6 +244,7 @@ void TScript::Load(const std::string &fileName)
 void TScript::CompileDeclarations()
 {
     HiddenTextCount = 0;
+    std::vector<bool> declaredAlready;   // by variable index
     NextToken();
     while (Token != "{") {
         TValueType type;
@@ -223,9 +256,15 @@ void TScript::CompileDeclarations()
             type = TValueType::Bool;
         else
             Fail("Unknown value \"" + Token + "\", must be variable type.");
+        const std::string typeWord = Token;
         NextToken();
         const std::string name = Token;
-        void *storage = Enter(name, type);
+        if (name.empty())
+            Fail("Variable name is missing after \"" + typeWord + "\"");
+        if (const std::string_view kind = ReservedKind(name); !kind.empty())
+            Fail(std::string(kind) + " \"" + name + "\" cannot be a variable name");
+        const std::size_t index = EnterIndex(name, type);
+        void *storage = Variables[index].Storage;
         NextToken();
         if (type == TValueType::Int) {
             int value = 0;
@@ -242,9 +281,13 @@ void TScript::CompileDeclarations()
                 Fail("Unknown value \"" + Token + "\", must be boolean.");
             SetBool(storage, Token == "true");
         }
-        const int index = NameIndex.at(name);
-        if (std::find(Declared.begin(), Declared.end(), index) == Declared.end())
-            Declared.push_back(index);
+        // A name declared again keeps its first place in the list.
+        if (index >= declaredAlready.size())
+            declaredAlready.resize(Variables.size());
+        if (!declaredAlready[index]) {
+            declaredAlready[index] = true;
+            Declared.push_back(int(index));
+        }
         NextToken();
     }
 }
@@ -273,6 +316,9 @@ void TScript::CompileBlock()
         } else if (const int opcode = CommandOpcode(Token); opcode >= 0) {
             command.Opcode = opcode;
             CompileCommand(command);
+        } else if (Token[0] == '$') {
+            // A constant is shared by every use of its text: assigning to it would change them all.
+            Fail("Constant \"" + Token + "\" cannot receive a value");
         } else if (FindVisible(Token)) {
             command.Opcode = OpAssign;
             CompileAssignment(command);

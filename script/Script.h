@@ -131,6 +131,7 @@ private:
     void NextToken();
     void SkipComments();
     void *Carve(std::size_t size, std::size_t alignment);
+    std::size_t EnterIndex(const std::string &name, TValueType type);
     void *Enter(const std::string &name, TValueType type);
     void AddBound(const std::string &name, TValueType type, void *field);
     void AddConstant(const std::string &name, std::int32_t value);

@@ -1,5 +1,7 @@
 #include "sound/Decoder.h"
 
+#include "core/Files.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -97,4 +99,14 @@ bool DecodeSoundFile(const std::string &diskPath, TDecodedSound &sound)
     SF_INFO info{};
     SNDFILE *file = sf_open(diskPath.c_str(), SFM_READ, &info);
     return file && ReadAll(file, info, sound);
+}
+
+bool DecodeSoundSource(const char *nameOrData, bool inMemory, int offset, int length, TDecodedSound &sound)
+{
+    if (!nameOrData)
+        return false;
+    if (inMemory)
+        return offset >= 0 && length > 0 &&
+               DecodeSoundMemory(reinterpret_cast<const std::uint8_t *>(nameOrData) + offset, std::size_t(length), sound);
+    return DecodeSoundFile(DiskPath(nameOrData), sound);
 }

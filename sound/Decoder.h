@@ -17,3 +17,6 @@ struct TDecodedSound {
 bool DecodeSoundMemory(const std::uint8_t *data, std::size_t size, TDecodedSound &sound);
 // False when the file cannot be opened or decoded. DiskPath is a path on the disk.
 bool DecodeSoundFile(const std::string &diskPath, TDecodedSound &sound);
+// The audio output's way in: Length bytes at NameOrData + Offset when InMemory, else the file at the
+// game path NameOrData. False for a null source, a bad block and anything that does not decode.
+bool DecodeSoundSource(const char *nameOrData, bool inMemory, int offset, int length, TDecodedSound &sound);

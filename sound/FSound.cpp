@@ -1,6 +1,5 @@
 #include "sound/FSound.h"
 
-#include "core/Files.h"
 #include "core/Log.h"
 #include "sound/Decoder.h"
 
@@ -157,14 +156,8 @@ int FSOUND_GetMaxChannels() { return int(Output.Channels.size()); }
 
 FSOUND_SAMPLE *FSOUND_Sample_Load(int, const char *nameOrData, unsigned mode, int offset, int length)
 {
-    if (!nameOrData)
-        return nullptr;
     TDecodedSound sound;
-    const bool decoded =
-        (mode & FSOUND_LOADMEMORY)
-            ? offset >= 0 && length > 0 &&
-                  DecodeSoundMemory(reinterpret_cast<const std::uint8_t *>(nameOrData) + offset, std::size_t(length), sound)
-            : DecodeSoundFile(DiskPath(nameOrData), sound);
+    const bool decoded = DecodeSoundSource(nameOrData, (mode & FSOUND_LOADMEMORY) != 0, offset, length, sound);
     return decoded ? AddSample(sound, mode & ~FSOUND_LOADMEMORY) : nullptr;
 }
 

@@ -1,12 +1,13 @@
 // Textures and models on a real GL context (Mesa under Xvfb): uploads, binding and drawing.
 
 #define GL_GLEXT_PROTOTYPES 1
-#include "assets/GameClock.h"
+#include "assets/AssetsGL.h"
 #include "assets/OTMModel.h"
 #include "assets/TextureLib.h"
 #include "assets/VertexBuffers.h"
 #include "core/Log.h"
 #include "core/Platform.h"
+#include "core/View.h"
 #include "data/Extractor.h"
 #include "tests/assets/TestFiles.h"
 #include "tools/dpg/DpgWriter.h"
@@ -35,6 +36,7 @@ bool OpenWindow()
         BatchMode = true;
         if (!CreateGLWindow(Size, Size, false, "assets test", 32))
             return false;
+        InstallGLAssets();
         ilInit();
         glEnableClientState(GL_VERTEX_ARRAY);
         glEnableClientState(GL_NORMAL_ARRAY);

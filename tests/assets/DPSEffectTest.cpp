@@ -105,6 +105,22 @@ TEST(Gradient, BakingAppliesEachTablesScale)
     EXPECT_FLOAT_EQ(p.EmitRate[700], 1.0f);
 }
 
+TEST(Gradient, BakedSampleNIsTheGradientAtNOver999)
+{
+    // Keys (0, 0), (0.5, 1000), (1, -1000), divided by 4. Worked out by hand:
+    //   n = 0    t = 0                                                        0 / 4 = 0
+    //   n = 333  t = 1/3: 2/3 of the way from 0 to 1000, round(666.67)    667 / 4 = 166.75
+    //   n = 500  t = 0.5005: 0.001 of the way from 1000 to -1000,
+    //            1000 + round(-2.002)                                     998 / 4 = 249.5
+    //   n = 998  t = 0.998999: 1000 + round(0.997998 x -2000 = -1995.996) -996 / 4 = -249
+    //   n = 999  t = 1: the last key                                      -1000 / 4 = -250
+    // Sampled at n / 1000 instead, the same rows would read 166.5, 250, -248 and -249.
+    const TSampleTable table = BakeGradient(G({{0, 0}, {0.5f, 1000}, {1, -1000}}), 4);
+    const std::pair<int, float> samples[] = {{0, 0}, {333, 166.75f}, {500, 249.5f}, {998, -249}, {999, -250}};
+    for (const auto &[n, value] : samples)
+        EXPECT_FLOAT_EQ(table[std::size_t(n)], value) << n;
+}
+
 TEST(Emitter, SpawnsAtItsRateWithSpreadsCentredOnTheBase)
 {
     TDpsFile effect = Simple(200, 50);

@@ -1,14 +1,15 @@
 // Reading ".otm" files and sampling their key frames, without a window.
 
-#include "assets/GameClock.h"
+#include "core/View.h"
 #include "assets/OTMModel.h"
 #include "tests/assets/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
 
 namespace {
 
@@ -278,4 +279,100 @@ TEST(OTMFile, HostileCountsAndIndicesAreRefused)
         PutInt(bytes, c.At, c.Value);
         EXPECT_EQ(Refusal(bytes), std::string("Model \"Bad.otm\" is damaged: ") + c.Message) << c.At;
     }
+}
+
+namespace {
+
+// File bytes spelled out field by field in the test itself, straight from the file layout.
+struct THandBytes {
+    std::vector<std::uint8_t> Out;
+    THandBytes &Int(std::uint32_t v)
+    {
+        for (int shift = 0; shift < 32; shift += 8)
+            Out.push_back(std::uint8_t(v >> shift));
+        return *this;
+    }
+    THandBytes &Float(float f)
+    {
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        return Int(bits);
+    }
+    THandBytes &Floats(std::initializer_list<float> values)
+    {
+        for (const float f : values)
+            Float(f);
+        return *this;
+    }
+    THandBytes &Ints(std::initializer_list<std::int32_t> values)
+    {
+        for (const std::int32_t v : values)
+            Int(std::uint32_t(v));
+        return *this;
+    }
+    THandBytes &Name(const char *text)
+    {
+        Out.insert(Out.end(), text, text + std::strlen(text) + 1);
+        return *this;
+    }
+};
+
+} // namespace
+
+TEST(OTMFile, TextureCoordinatesAreCountedApartFromVertices)
+{
+    THandBytes file;
+    file.Ints({2, 2, 1, 10});   // version 2 (named meshes), 2 meshes, 1 frame, 10 per second
+    // "Quad": 4 vertices, 2 faces and 6 texture coordinates, so that each face has its own corners
+    // in the texture: the vertices 0 and 2 that both faces share take different (u, v) in each.
+    file.Name("Quad").Ints({4, 2, 6});
+    file.Floats({0, 0, 0, 2, 0, 0, 2, 3, 0, 0, 3, 0});               // vertices
+    file.Floats({0, 0, 4, 0, 0, 4, 0, 0, 4, 0, 0, 4});               // normals, made unit length
+    file.Ints({0, 1, 2, 0, 2, 3});                                   // faces
+    file.Floats({0, 1, 0.25f, 1, 0.25f, 0, 0.5f, 1, 1, 0, 0.5f, 0}); // texture coordinates 0..5
+    file.Ints({0, 1, 2, 3, 4, 5});                                   // texture faces
+    file.Floats({0, 0, 0, 0, 0, 0, 1});                              // key: position, rotation
+    // "Flat": 3 vertices, 1 face and a single texture coordinate that all three corners use.
+    file.Name("Flat").Ints({3, 1, 1});
+    file.Floats({0, 0, 1, 1, 0, 1, 0, 1, 1});
+    file.Floats({0, 0, 1, 0, 0, 1, 0, 0, 1});
+    file.Ints({0, 1, 2});
+    file.Floats({0.75f, 0.25f});
+    file.Ints({0, 0, 0});
+    file.Floats({5, 0, 0, 0, 0, 0, 1});
+    file.Ints({1}).Name("Gun").Floats({1, 2, 3});   // read right only if both coordinate blocks were
+    // 16 header + "Quad" 5 + 12 + 48 + 48 + 24 + 48 + 24 + 28 + "Flat" 5 + 12 + 36 + 36 + 12 + 8 + 12 +
+    // 28 + points 4 + 4 + 12.
+    ASSERT_EQ(file.Out.size(), 422u);
+
+    auto model = Parsed(file.Out);
+    ASSERT_EQ(model->MeshCount, 2);
+    const TMesh &quad = model->Meshes[0], &flat = model->Meshes[1];
+    EXPECT_EQ(quad.VertexCount, 4);
+    EXPECT_EQ(quad.TexCoordCount, 6);
+    ASSERT_EQ(quad.TexCoords.size(), 6u);
+    EXPECT_EQ(quad.TexCoords[4], (std::array<float, 2>{1, 0}));
+    EXPECT_EQ(quad.TexFaces[1], (std::array<int, 3>{3, 4, 5}));
+    EXPECT_EQ(flat.TexCoordCount, 1);
+    EXPECT_EQ(flat.TexCoords[0], (std::array<float, 2>{0.75f, 0.25f}));
+    ASSERT_EQ(model->GetPointCount(), 1);
+    EXPECT_EQ(model->GetPointName(0), "Gun");
+    EXPECT_EQ(model->GetPoint(0).z, 3);
+    EXPECT_FLOAT_EQ(model->Radius, std::sqrt(14.0f));   // box (0, 0, 0) to (2, 3, 1)
+
+    // Each corner pairs its vertex with its own texture coordinate: 10 floats per corner.
+    const std::vector<float> quadCorners = InterleavedVertices(quad);
+    ASSERT_EQ(quadCorners.size(), 60u);
+    const auto corner = [](const std::vector<float> &data, int i) {
+        return std::vector<float>(data.begin() + 10 * i, data.begin() + 10 * (i + 1));
+    };
+    EXPECT_EQ(corner(quadCorners, 2), (std::vector<float>{2, 3, 0, 0, 0, 0, 1, 0, 0.25f, 0}));   // face 0, vertex 2
+    EXPECT_EQ(corner(quadCorners, 3), (std::vector<float>{0, 0, 0, 0, 0, 0, 1, 0, 0.5f, 1}));    // face 1, vertex 0
+    EXPECT_EQ(corner(quadCorners, 4), (std::vector<float>{2, 3, 0, 0, 0, 0, 1, 0, 1, 0}));       // face 1, vertex 2
+    const std::vector<float> flatCorners = InterleavedVertices(flat);
+    ASSERT_EQ(flatCorners.size(), 30u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::vector<float>(flatCorners.begin() + 10 * i + 8, flatCorners.begin() + 10 * i + 10),
+                  (std::vector<float>{0.75f, 0.25f}))
+            << i;
 }

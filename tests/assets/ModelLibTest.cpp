@@ -144,6 +144,44 @@ TEST_F(ModelLibrary, MissingAndDamagedFilesThrowAndAreTriedAgain)
     EXPECT_TRUE(Library.Items.empty());
 }
 
+TEST_F(ModelLibrary, DamagedLODIsSkippedOnEveryLoad)
+{
+    std::vector<std::uint8_t> damaged = ModelOfSize(2);
+    damaged.resize(damaged.size() - 2);   // cut inside the point count
+    OpenArchive({{"Data\\Models\\Jet.otm", ModelOfSize(4)},
+                 {"Data\\Models\\Jet_lod0.otm", damaged},
+                 {"Data\\Models\\Jet_lod1.otm", ModelOfSize(1)}});
+    const std::string name = AppDir + "Data\\Models\\Jet.otm", lod0 = AppDir + "Data\\Models\\Jet_lod0.otm",
+                      lod1 = AppDir + "Data\\Models\\Jet_lod1.otm";
+
+    // The first load and the cached one give the same model: without the damaged LOD, with the good one.
+    TModel *first = nullptr;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SCOPED_TRACE(attempt);
+        TModel *jet = Library.Load(name);
+        ASSERT_NE(jet, nullptr);
+        if (attempt == 0)
+            first = jet;
+        EXPECT_EQ(jet, first);
+        EXPECT_EQ(jet->LODs[0].Model, nullptr);
+        ASSERT_NE(jet->LODs[1].Model, nullptr);
+        EXPECT_FLOAT_EQ(jet->LODs[1].Model->Radius, 1);
+        EXPECT_EQ(jet->SelectLOD(41), jet->LODs[1].Model);
+    }
+    const std::vector<std::string> expected = {
+        "Loading Model: " + name,
+        "  Loading LOD0:" + lod0,
+        "Loading Model: " + lod0,
+        "  Skipped LOD0: Model \"" + lod0 + "\" is damaged: the file ends inside the point count",
+        "  Loading LOD1:" + lod1,
+        "Loading Model: " + lod1,
+    };
+    EXPECT_EQ(Log(), expected);
+    // Asked for by its own name, the damaged file is refused as any damaged model is.
+    EXPECT_THROW(Library.Load(lod0), std::runtime_error);
+    EXPECT_EQ(Library.Count, 2);
+}
+
 TEST_F(ModelLibrary, ModelListLoadsEveryLineBelowTheModelsFolder)
 {
     OpenArchive({{"Data\\Models\\Models.txt", {}},

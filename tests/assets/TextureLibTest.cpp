@@ -8,7 +8,6 @@
 #include "tests/assets/TestFiles.h"
 
 #include <IL/il.h>
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,11 +37,11 @@ protected:
 TEST_F(TextureLibrary, CachesByNameAndFilterPairAndGrowsByTen)
 {
     // Missing images still get a handle, which binds texture 0; no GL is touched.
-    const int a = Library.Load(Name("a.png"), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
-    EXPECT_EQ(Library.Load(Name("a.png"), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR), a);
+    const int a = Library.Load(Name("a.png"), TextureLinearMipmapLinear, TextureLinear);
+    EXPECT_EQ(Library.Load(Name("a.png"), TextureLinearMipmapLinear, TextureLinear), a);
     EXPECT_EQ(Library.Items[std::size_t(a)].RefCount, 2);
-    const int nearest = Library.Load(Name("a.png"), GL_NEAREST, GL_NEAREST);
-    const int otherCase = Library.Load(Name("A.png"), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+    const int nearest = Library.Load(Name("a.png"), TextureNearest, TextureNearest);
+    const int otherCase = Library.Load(Name("A.png"), TextureLinearMipmapLinear, TextureLinear);
     EXPECT_NE(nearest, a);
     EXPECT_NE(otherCase, a);
     EXPECT_EQ(Library.Items[std::size_t(a)].GLName, 0u);
@@ -51,7 +50,7 @@ TEST_F(TextureLibrary, CachesByNameAndFilterPairAndGrowsByTen)
 
     EXPECT_EQ(Library.Capacity, 10);
     for (int i = 0; i < 8; ++i)
-        Library.Load(Name("t" + std::to_string(i) + ".png"), GL_LINEAR, GL_LINEAR);
+        Library.Load(Name("t" + std::to_string(i) + ".png"), TextureLinear, TextureLinear);
     EXPECT_EQ(Library.Count, 11);
     EXPECT_EQ(Library.Capacity, 20);
     EXPECT_EQ(Library.Items.size(), 20u);
@@ -61,7 +60,7 @@ TEST_F(TextureLibrary, CachesByNameAndFilterPairAndGrowsByTen)
     EXPECT_EQ(Library.Items[std::size_t(nearest)].RefCount, 0);
     Library.Release(a);
     EXPECT_EQ(Library.Items[std::size_t(a)].RefCount, 1);
-    EXPECT_EQ(Library.Load(Name("new.png"), GL_LINEAR, GL_LINEAR), nearest);
+    EXPECT_EQ(Library.Load(Name("new.png"), TextureLinear, TextureLinear), nearest);
     EXPECT_EQ(Library.Items[std::size_t(nearest)].Name, Name("new.png"));
     EXPECT_EQ(Library.Count, 11);
 }
@@ -79,7 +78,7 @@ TEST_F(TextureLibrary, OnlyTrueColourPngsAreRead)
         const std::string name = Name("grey" + std::to_string(c.Channels) + ".png");
         WriteTestPng(name, 4, 4, c.Channels, Solid(4, 4, std::vector<std::uint8_t>(std::size_t(c.Channels), 128)));
         try {
-            Library.Load(name, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
+            Library.Load(name, TextureLinearMipmapLinear, TextureLinear);
             ADD_FAILURE() << "accepted " << c.Channels << " channels";
         } catch (const std::runtime_error &e) {
             EXPECT_EQ(std::string(e.what()), c.Message);
@@ -89,10 +88,10 @@ TEST_F(TextureLibrary, OnlyTrueColourPngsAreRead)
         EXPECT_EQ(Library.Items[std::size_t(Library.Count - 1)].GLName, 0u);
     }
     WriteText(Name("fake.png"), "not a picture");
-    EXPECT_THROW(Library.Load(Name("fake.png"), GL_LINEAR, GL_LINEAR), std::runtime_error);
+    EXPECT_THROW(Library.Load(Name("fake.png"), TextureLinear, TextureLinear), std::runtime_error);
     // Other endings load nothing and say nothing.
     WriteText(Name("readme.txt"), "text");
-    const int text = Library.Load(Name("readme.txt"), GL_LINEAR, GL_LINEAR);
+    const int text = Library.Load(Name("readme.txt"), TextureLinear, TextureLinear);
     EXPECT_EQ(Library.Items[std::size_t(text)].GLName, 0u);
 }
 
@@ -111,7 +110,7 @@ TEST_F(TextureLibrary, DamagedAnimationListsAreRefused)
         const std::string name = Name("fire" + std::to_string(++file) + ".ant");
         WriteText(name, c.Text);
         try {
-            Library.Load(name, GL_LINEAR, GL_LINEAR);
+            Library.Load(name, TextureLinear, TextureLinear);
             ADD_FAILURE() << c.Text;
         } catch (const std::runtime_error &e) {
             EXPECT_EQ(std::string(e.what()), "Animated texture \"" + name + "\" is damaged: " + c.Message);
@@ -136,6 +135,6 @@ TEST_F(TextureRefusalDeathTest, OtherImageFormatsAbortThroughTheErrorBox)
     const std::pair<const char *, const char *> cases[] = {
         {"sky.bmp", "BMP not supported: "}, {"sky.JPG", "JPEG not supported: "}, {"sky.tga", "TGA not supported: "}};
     for (const auto &[file, message] : cases)
-        EXPECT_EXIT(Library.Load(Name(file), GL_LINEAR, GL_LINEAR), testing::ExitedWithCode(ExitAborted),
+        EXPECT_EXIT(Library.Load(Name(file), TextureLinear, TextureLinear), testing::ExitedWithCode(ExitAborted),
                     std::string(message) + Name(file));
 }

@@ -190,6 +190,28 @@ TEST_F(GeneratedAudio, EverySoundIsDistinct)
         }
 }
 
+// The packed menu sounds are what their recipe asks for, worked out by hand: 44100 frames a second
+// for 0.08 s and 0.15 s, peaks of -14 dB and -6 dB of full scale (32767 x 0.19953 and x 0.50119).
+TEST_F(GeneratedAudio, MenuSoundsHaveTheLengthAndPeakOfTheirRecipe)
+{
+    const struct {
+        const char *Path;
+        std::size_t Frames;
+        int         Peak;
+    } cases[] = {{"Data\\Sounds\\OnButton.WAV", 3528, 6538}, {"Data\\Sounds\\Click.WAV", 6615, 16422}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Path);
+        ASSERT_TRUE(Decoded.count(c.Path));
+        const TDecodedSound &sound = Decoded[c.Path];
+        EXPECT_EQ(sound.Rate, 44100);
+        EXPECT_EQ(sound.Pcm.size(), c.Frames);
+        int peak = 0;
+        for (std::int16_t s : sound.Pcm)
+            peak = std::max(peak, std::abs(int(s)));
+        EXPECT_EQ(peak, c.Peak);
+    }
+}
+
 TEST_F(GeneratedAudio, ExplosionsGrowWithTheirSize)
 {
     const char *sizes[] = {"Data\\Sounds\\Explosion_Small.WAV", "Data\\Sounds\\Explosion_Middle.WAV",
@@ -304,6 +326,35 @@ TEST_F(AudioGenTool, SameRecipeGivesTheSameBytes)
     ASSERT_TRUE(DecodeSoundMemory(reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size(), sound));
     EXPECT_EQ(sound.Channels, 2);
     EXPECT_EQ(sound.Pcm.size() / 2, std::size_t(44100 * 4));   // two bars at 120: exactly four seconds
+}
+
+// A recipe small enough to work out by hand: a 2000 Hz sine at 8000 Hz is four samples a cycle,
+// 0, +A, 0, -A, with A the peak of -6 dB (32767 x 0.50119 = 16422); 0.1 s is 800 frames; the
+// fades leave the first and the last sample at 0.
+TEST_F(AudioGenTool, ASineRecipeGivesTheWaveWorkedOutByHand)
+{
+    const fs::path recipe = Write("known.recipe", "sound Known.wav\n  rate 8000\n  length 0.1\n  peak -6\n  layer sine\n    freq 2000\n");
+    std::string output;
+    ASSERT_EQ(RunCommand(AudioGen + " sfx " + recipe.string() + " " + Dir.string(), output), 0) << output;
+    const std::string bytes = ReadBytes(Dir / "Known.wav");
+    ASSERT_EQ(bytes.size(), 44u + 800 * 2);
+    auto u16 = [&](std::size_t at) { return unsigned(std::uint8_t(bytes[at])) | unsigned(std::uint8_t(bytes[at + 1])) << 8; };
+    auto sample = [&](std::size_t n) { return int(std::int16_t(u16(44 + 2 * n))); };
+    EXPECT_EQ(bytes.substr(0, 4), "RIFF");
+    EXPECT_EQ(bytes.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(u16(20), 1u);                        // integer PCM
+    EXPECT_EQ(u16(22), 1u);                        // mono
+    EXPECT_EQ(u16(24) | u16(26) << 16, 8000u);     // frames a second
+    EXPECT_EQ(u16(34), 16u);                       // bits a sample
+    EXPECT_EQ(sample(0), 0);
+    EXPECT_EQ(sample(799), 0);
+    int peak = 0;
+    for (std::size_t n = 0; n < 800; ++n)
+        peak = std::max(peak, std::abs(sample(n)));
+    EXPECT_EQ(peak, 16422);
+    const int cycle[4] = {0, 16422, 0, -16422};
+    for (std::size_t n = 8; n < 600; ++n)   // clear of the fades at both ends
+        EXPECT_NEAR(sample(n), cycle[n % 4], 400) << "sample " << n;
 }
 
 TEST_F(AudioGenTool, BadSourcesAreRefusedWithTheirLine)

@@ -312,6 +312,21 @@ TEST_F(GameRun, BadSettingsFallBackToDefaults)
     EXPECT_EQ(ReadConfig(Dir / "Config.cfg"), TConfig().ValueLines());   // saved back whole, with the defaults
 }
 
+// A player with a saved level opens on the main page, which asks the archive for that level once
+// for the visit, not once a frame (each asking writes a log line).
+TEST_F(GameRun, MainPageAsksForTheSavedLevelOncePerVisit)
+{
+    TConfig config;
+    config.PlayerCount = 1;
+    config.CurrentPlayer = 0;
+    config.Players[0].Name = "ACE";
+    config.Players[0].Level = "Saved.ses";
+    WriteConfig(Dir / "Config.cfg", config.ValueLines());
+    const TRun run = Run({"-nowait", "-windowed", "-batch", "-log", "-frames", "40"});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(CountOf(ReadAll(Dir / "log.txt"), "Data\\Maps\\Saved.ses"), 1u);
+}
+
 TEST_F(GameRun, RefusedFullScreenModeOpensAWindowOfTheSameSize)
 {
     std::vector<std::string> values = TConfig().ValueLines();

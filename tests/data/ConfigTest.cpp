@@ -1,5 +1,7 @@
 #include "data/Config.h"
 
+#include "core/Text.h"
+
 #include "tests/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +91,24 @@ TEST(ConfigLine, EncodingCases)
     EXPECT_EQ(DecodeConfigLine(line.substr(0, 8) + " \t0IOZ" + line.substr(8)), "Version 3");
     // A "%" in a value ends it.
     EXPECT_EQ(DecodeConfigLine(EncodeConfigLine("Top%Gun")), "Top");
+}
+
+// Worked out by hand: each text padded with "%" to 5 bytes, its 40 bits cut into 8 groups of 5, each
+// group a letter of ABCDEFGHJKLMNPQRSTUVWXY123456789 (A = 0, B = 1, ... Y = 22, 1 = 23, ... 9 = 31).
+//   "Ace 1" = 41 63 65 20 31 -> 01000 00101 10001 10110 01010 01000 00001 10001 = 8 5 17 22 10 8 1 17 -> JFTYLJBT
+//   "00%%%" = 30 30 25 25 25 -> 00110 00000 11000 00010 01010 01001 01001 00101 = 6 0 24 2 10 9 9 5   -> GA2CLKKF
+TEST(ConfigLine, KnownAnswers)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"Ace 100", "JFTYLJBTGA2CLKKF"},
+        {std::string(5, '\xFF'), "99999999"},
+        {"%%%%%", "EWUULKKF"},
+    };
+    for (const auto &[text, line] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(EncodeConfigLine(text), line);
+        EXPECT_EQ(DecodeConfigLine(line), text.substr(0, text.find('%')));
+    }
 }
 
 TEST(ConfigScores, AddHighScoreInsertsAboveEqualScores)
@@ -205,6 +225,67 @@ TEST_F(ConfigFile, DamagedFilesLeaveTheDefaults)
     EXPECT_EQ(config.ValueLines(), defaults);
     config.Load((Dir / "missing.cfg").string());
     EXPECT_EQ(config.ValueLines(), defaults);
+}
+
+TEST_F(ConfigFile, SettingsOutsideTheirRangesReadAsTheirDefaults)
+{
+    const std::vector<std::string> good = FullConfig().ValueLines();   // every setting off its default
+    const std::string brightest = FloatToText(9.0f / 55);
+    struct Case {
+        std::size_t line;
+        std::string value, reads;
+    } cases[] = {
+        {1, "2147483647", "0"}, {1, "-1", "0"}, {1, "6", "0"}, {1, "5", "5"},   // resolution
+        {2, "7", "32"}, {2, "24", "32"}, {2, "-16", "32"},                       // colour bits
+        {7, "-5", "1"}, {7, "3", "1"},                                           // reflections
+        {8, "1E30", "0"}, {8, "1E999", "0"}, {8, "-1E999", "0"}, {8, "-0,01", "0"}, {8, "0,2", "0"},
+        {8, brightest, brightest}, {8, "0", "0"},                                // brightness
+        {11, "99", "1"}, {11, "-1", "1"},                                        // view distance
+        {12, "4", "0"},                                                          // effects
+        {15, "2", "0"}, {15, "-1", "0"},                                         // camera mode
+        {16, "-2147483648", "100"}, {16, "101", "100"}, {16, "0", "0"},         // music volume
+        {17, "999999", "100"}, {17, "-1", "100"},                                // sound volume
+        {19, "2", "-1"}, {19, "5", "-1"}, {19, "-1", "-1"}, {19, "0", "0"},     // current player of 2
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.line) + " = " + c.value);
+        std::vector<std::string> values = good;
+        values[c.line] = c.value;
+        WriteValues(values);
+        TConfig config;
+        config.Load(Path);
+        std::vector<std::string> expected = good;
+        expected[c.line] = c.reads;
+        EXPECT_EQ(config.ValueLines(), expected);   // the rest of the file still counts
+    }
+
+    // Without players, any current player in the table reads as the default.
+    std::vector<std::string> values = TConfig().ValueLines();
+    values[19] = "3";
+    WriteValues(values);
+    TConfig config;
+    config.Load(Path);
+    EXPECT_EQ(config.CurrentPlayer, 0);
+    EXPECT_EQ(config.ValueLines(), TConfig().ValueLines());
+}
+
+TEST_F(ConfigFile, FileNamedInAnotherLetterCaseIsReadAndReplaced)
+{
+    const fs::path lower = Dir / "config.cfg";
+    ASSERT_TRUE(FullConfig().Save(lower.string()));
+    TConfig config;
+    config.Load(Path);   // asks for "Config.cfg"
+    ExpectSame(config, FullConfig());
+
+    config.MusicVolume = 70;
+    ASSERT_TRUE(config.Save(Path));
+    std::vector<std::string> names;
+    for (const fs::directory_entry &item : fs::directory_iterator(Dir))
+        names.push_back(item.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"config.cfg"});   // no second file beside it
+    TConfig again;
+    again.Load(lower.string());
+    EXPECT_EQ(again.MusicVolume, 70);
 }
 
 TEST_F(ConfigFile, FailedSaveKeepsTheOldFile)

@@ -1,3 +1,4 @@
+#include "core/Bytes.h"
 #include "data/Extractor.h"
 #include "tools/dpg/DpgWriter.h"
 
@@ -16,12 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<std::uint8_t> Bytes(const std::string &text) { return {text.begin(), text.end()}; }
-
-void PutU32(std::vector<std::uint8_t> &bytes, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = std::uint8_t(v >> (8 * i));
-}
 
 class ArchiveTest : public testing::Test {
 protected:
@@ -132,7 +127,7 @@ TEST_F(ArchiveTest, DamagedArchivesAreRefusedBeforeAnythingIsRead)
     }
     {
         auto image = good;
-        PutU32(image, 1, 0xFFFFFFFFu);
+        StoreU32(image.data() + 1, 0xFFFFFFFFu);
         cases.push_back({"absurd count", image, name + "its directory of 4294967295 entries runs past the end of the file"});
     }
     {
@@ -142,19 +137,81 @@ TEST_F(ArchiveTest, DamagedArchivesAreRefusedBeforeAnythingIsRead)
     }
     {
         auto image = good;
-        PutU32(image, DpgHeaderSize + DpgEntrySize + 264, 6);   // one byte too many
+        StoreU32(image.data() + DpgHeaderSize + DpgEntrySize + 264, 6);   // one byte too many
         cases.push_back({"size past the end", image, name + "entry \"Data\\B.txt\" reaches past the end of the file"});
     }
     {
         auto image = good;
-        PutU32(image, DpgHeaderSize + 260, 0xFFFFFFF0u);
+        StoreU32(image.data() + DpgHeaderSize + 260, 0xFFFFFFF0u);
         cases.push_back({"offset past the end", image, name + "entry \"Data\\A.txt\" reaches past the end of the file"});
+    }
+    {
+        // 0xFFFFFFFC + 5 is 1 in 32 bits: inside the file for a reader that lets it wrap.
+        auto image = good;
+        StoreU32(image.data() + DpgHeaderSize + 260, 0xFFFFFFFCu);
+        cases.push_back({"offset and size wrap", image,
+                         name + "entry \"Data\\A.txt\" has a data offset (4294967292) and size (5) that wrap past 4 GiB"});
     }
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(Refusal(c.image), c.message);
     }
     EXPECT_EQ(Refusal(BuildDpg({})), "accepted");   // an empty archive is fine
+}
+
+// An archive laid out byte by byte as the format describes it, not as our writer makes it: the
+// leading byte and the field at 256 carry values, bytes after a name's zero are not zeros, and the
+// data lie out of directory order with a gap between them.
+TEST_F(ArchiveTest, HandMadeArchiveReadsAsLaidOut)
+{
+    std::vector<std::uint8_t> image = {
+        0x5A,                     // leading byte
+        0x02, 0x00, 0x00, 0x00,   // two entries; the directory ends at 5 + 2 x 268 = 541
+    };
+    auto entry = [&](const std::string &name, std::vector<std::uint8_t> fields) {
+        const std::size_t start = image.size();
+        image.insert(image.end(), name.begin(), name.end());
+        image.push_back(0);
+        image.resize(start + 256, 0xEE);   // ignored after the zero
+        image.insert(image.end(), fields.begin(), fields.end());
+    };
+    entry("Data\\Menu\\Hello.txt", {0xEF, 0xBE, 0xAD, 0xDE,    // 0xDEADBEEF, not interpreted
+                                    0x21, 0x02, 0x00, 0x00,    // data at 545
+                                    0x05, 0x00, 0x00, 0x00});  // 5 bytes
+    entry("data/maps/x.bin", {0x00, 0x00, 0x00, 0x00,
+                              0x1D, 0x02, 0x00, 0x00,          // data at 541, right after the directory
+                              0x03, 0x00, 0x00, 0x00});        // 3 bytes
+    ASSERT_EQ(image.size(), 541u);
+    for (const char c : std::string("xyz#Hello"))   // "#" belongs to no entry
+        image.push_back(std::uint8_t(c));
+    WriteBytes(Dir / "Hand.dpg", image);
+    Archive.LoadFromFile(Base + "Hand.dpg");
+    Archive.SetPath(Base);
+
+    ASSERT_EQ(Archive.Count(), 2);
+    EXPECT_EQ(Archive.Directory[0].StoredName, "Data\\Menu\\Hello.txt");
+    EXPECT_EQ(Archive.Directory[0].Name, "DATA\\MENU\\HELLO.TXT");
+    EXPECT_EQ(Archive.Directory[0].Reserved, 0xDEADBEEFu);
+    EXPECT_EQ(Archive.Directory[0].Offset, 545u);
+    EXPECT_EQ(Archive.FileSize(0), 5u);
+    EXPECT_EQ(Archive.Directory[1].StoredName, "data/maps/x.bin");
+    EXPECT_EQ(Archive.Directory[1].Name, "DATA\\MAPS\\X.BIN");
+    EXPECT_EQ(Archive.Directory[1].Offset, 541u);
+    EXPECT_EQ(Archive.FileSize(1), 3u);
+    EXPECT_EQ(Archive.ReadFile(Archive.FindFile(Base + "Data\\Menu\\Hello.txt")), Bytes("Hello"));
+    EXPECT_EQ(Archive.ReadFile(Archive.FindFile(Base + "Data\\Maps\\X.bin")), Bytes("xyz"));
+}
+
+// The writer lays an archive out as the format says, byte for byte.
+TEST(DpgWriter, OneEntryArchiveBytes)
+{
+    std::vector<std::uint8_t> expected = {0x00, 0x01, 0x00, 0x00, 0x00, 'A'};   // one entry named "A"
+    expected.resize(5 + 256, 0x00);                                             // its zero and padding
+    expected.insert(expected.end(), {0x00, 0x00, 0x00, 0x00,                    // the field at 256
+                                     0x11, 0x01, 0x00, 0x00,                    // data at 5 + 268 = 273
+                                     0x02, 0x00, 0x00, 0x00, 'h', 'i'});        // 2 bytes, then the data
+    EXPECT_EQ(BuildDpg({{"A", Bytes("hi")}}), expected);
+    EXPECT_EQ(BuildDpg({}), (std::vector<std::uint8_t>{0, 0, 0, 0, 0}));
 }
 
 TEST_F(ArchiveTest, ReopeningReplacesTheDirectory)
@@ -178,19 +235,38 @@ protected:
     }
 };
 
-TEST_F(FileObjectTest, TextLinesEndOnlyAtCarriageReturn)
+TEST_F(FileObjectTest, LinesEndAtLineFeedCarriageReturnOrBoth)
 {
-    TTextFile file = Open<TTextFile>("first\r\n  second \t\r\nthird\nstill third");
-    EXPECT_EQ(file.ReadLine(), "first");
-    EXPECT_EQ(file.ReadLine(), "  second \t");
-    EXPECT_EQ(file.ReadLine(), "third\nstill third");   // a final line without a break comes whole
-    EXPECT_TRUE(file.Eof());
-    try {
-        file.ReadLine();
-        ADD_FAILURE() << "read past the end";
-    } catch (const std::runtime_error &e) {
-        EXPECT_STREQ(e.what(), "Riched End Of File");
+    struct Case {
+        const char *what;
+        std::string text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"CR LF", "first\r\n  second \t\r\nlast", {"first", "  second \t", "last"}},
+        {"LF", "first\n  second \t\nlast", {"first", "  second \t", "last"}},
+        {"lone CR keeps the next line whole", "first\rsecond\rlast\r", {"first", "second", "last"}},
+        {"mixed", "a\r\nb\nc\rd\n\re", {"a", "b", "c", "d", "", "e"}},
+        {"empty lines", "\n\r\n\rx\n", {"", "", "", "x"}},
+        {"one line without an end", "only", {"only"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TTextFile file = Open<TTextFile>(c.text);
+        std::vector<std::string> lines;
+        while (!file.Eof())
+            lines.push_back(file.ReadLine());
+        EXPECT_EQ(lines, c.lines);
+        try {
+            file.ReadLine();
+            ADD_FAILURE() << "read past the end";
+        } catch (const std::runtime_error &e) {
+            EXPECT_STREQ(e.what(), "Riched End Of File");
+        }
     }
+    // The values of a file edited on Linux read as they do from the one the game ships.
+    TTextFile lfOnly = Open<TTextFile>("Speed = 12\nName= Viper\n");
+    EXPECT_EQ(lfOnly.ReadValue(), "12");
+    EXPECT_EQ(lfOnly.ReadValue(), "Viper");
 }
 
 TEST_F(FileObjectTest, TrimmedNonEmptyLinesAndValues)

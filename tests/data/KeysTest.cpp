@@ -129,7 +129,7 @@ TEST_F(KeysTest, BindingOrderFillsPrimaryThenSecondary)
         {"KP_FORWARD=87\r\nKP_FORWARD=38\r\nKP_FORWARD=104\r\n", {87, 104}},   // a third line overwrites the secondary
         {"KP_FORWARD=-1\r\nKP_FORWARD=38\r\n", {38, -1}},                      // unbound primary: the key moves up
         {"KP_FORWARD=-1\r\nKP_FORWARD=-1\r\n", {-1, -1}},
-        {"KP_FORWARD = 87\nkp_forward=38\nKP_FORWARD\n=87\n", {-1, -1}},       // names match exactly
+        {"KP_FORWARD = 87\nkp_forward=38\nKP_FORWARD\n=87\nKP_TASKLIST=9\n", {-1, -1}},   // names match exactly
         {"KP_FORWARD=W\nKP_FORWARD=\nKP_FORWARD=87x\nKP_FORWARD=99999999999\nKP_FORWARD= 87 \n", {87, -1}},
         {"KP_FORWARD=+40\rKP_FORWARD=41", {40, 41}},                            // old Mac line ends, no last line end
     };
@@ -167,6 +167,48 @@ TEST_F(KeysTest, MissingFileIsCreatedWithTheDefaults)
     expected[7] = {-1, -1};
     EXPECT_EQ(keys.Bindings, expected);
     EXPECT_EQ(TKeys(File).Bindings, expected) << "the written file reads back the same";
+}
+
+TEST_F(KeysTest, FileWithoutABindingReadsAsMissing)
+{
+    // An empty file is what an interrupted save used to leave: reading it as "all unbound" would
+    // be saved back and lose every key for good.
+    for (const char *text : {"", "\r\n\r\n", "KP_FORWARD=W\nKP_JUMP=32\nnot a binding\n\x01\x02"}) {
+        SCOPED_TRACE(text);
+        const TKeys keys = Make(text);
+        EXPECT_EQ(keys.BindingsText(), DefaultFile);
+        EXPECT_EQ(ReadAll(File), DefaultFile);
+    }
+    // One binding line is a bindings file: deliberately unbound keys stay unbound.
+    const TKeys unbound = Make("KP_FORWARD=-1\r\n");
+    EXPECT_EQ(unbound.Bindings[KP_FORWARD], (std::array<int, 2>{-1, -1}));
+    EXPECT_EQ(unbound.Bindings[KP_PRIMARY], (std::array<int, 2>{-1, -1}));
+}
+
+TEST_F(KeysTest, SaveReplacesTheFileWholeOrNotAtAll)
+{
+    TKeys keys = Make("KP_FORWARD=38\r\n");
+    keys.Bind(KP_PRIMARY, 32);
+    // A folder where the temporary file goes makes the save fail before the old file is touched.
+    fs::create_directories(File + ".tmp/blocker");
+    EXPECT_FALSE(keys.Save());
+    EXPECT_EQ(ReadAll(File), "KP_FORWARD=38\r\n");
+    fs::remove_all(File + ".tmp");
+    ASSERT_TRUE(keys.Save());
+    EXPECT_EQ(ReadAll(File), keys.BindingsText());
+    EXPECT_FALSE(fs::exists(File + ".tmp"));
+}
+
+TEST_F(KeysTest, FileNamedInAnotherLetterCaseIsReadAndReplaced)
+{
+    const fs::path upper = Temp.Path / "KEYS.CFG";
+    WriteText(upper, "KP_FORWARD=38\r\n");
+    TKeys keys(File);   // asks for "keys.cfg"
+    EXPECT_EQ(keys.Bindings[KP_FORWARD], (std::array<int, 2>{38, -1}));
+    keys.Bind(KP_FORWARD, 40);
+    ASSERT_TRUE(keys.Save());
+    EXPECT_FALSE(fs::exists(File)) << "a second file beside the player's";
+    EXPECT_EQ(ReadAll(upper), keys.BindingsText());
 }
 
 TEST_F(KeysTest, DefaultButtonSetsBothSlots)

@@ -69,6 +69,19 @@ TEST_F(LocaleTest, EnglishLooksNothingUp)
     EXPECT_EQ(locale.Translate("Logo.png", 0), "Logo.png");
 }
 
+TEST_F(LocaleTest, TableSavedWithLinuxLineEndsReadsTheSame)
+{
+    std::string lfOnly = Table;
+    for (std::size_t at; (at = lfOnly.find("\r\n")) != std::string::npos;)
+        lfOnly.erase(at, 1);
+    const TLocale locale = Make(lfOnly, 1);
+    ASSERT_EQ(locale.Sections.size(), 3u);
+    EXPECT_EQ(locale.Sections[1].Name, "[1] menu");
+    EXPECT_EQ(locale.Sections[1].Items.size(), 3u);
+    EXPECT_EQ(locale.Translate("Exit", 1), Cp1251FromUtf8("Выход"));
+    EXPECT_EQ(locale.Translate("YES", 2), Cp1251FromUtf8("ДА"));
+}
+
 TEST_F(LocaleTest, MalformedTablesLoseOnlyTheBrokenPairs)
 {
     // A pair before the first section, and an English line left without its translation at the end.

@@ -1,5 +1,6 @@
 #include "tests/hud/GLWindow.h"
 
+#include "assets/AssetsGL.h"
 #include "core/App.h"
 #include "core/Platform.h"
 #include "data/Extractor.h"
@@ -18,6 +19,7 @@ bool OpenTestWindow()
         ResizeHandler = [](int width, int height) { ApplyResize(width, height, WindowCorner()); };
         if (!CreateGLWindow(800, 600, false, "Zephrona test", 32))
             return false;
+        InstallGLAssets();
         ilInit();
         Viewport[0] = 0;
         Viewport[1] = 0;

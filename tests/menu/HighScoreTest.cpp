@@ -1,7 +1,9 @@
 // The online high score end to end: the record, the version check and the submission against the
 // score server (and against stand-ins that answer wrongly or not at all) on 127.0.0.1.
 
+#include "core/App.h"
 #include "data/Config.h"
+#include "data/Extractor.h"
 #include "menu/HighScore.h"
 #include "menu/Http.h"
 #include "tests/TestUtil.h"
@@ -132,6 +134,9 @@ protected:
 TEST_F(HighScoreTest, TheAddressComesFromTheDataFile)
 {
     EXPECT_EQ(ScoreServerAddress(), DefaultScoreServer);   // the archive's copy
+    // That is the archive's file speaking, not the fall-back: the packed file names the same address.
+    EXPECT_GE(Extractor->FindFile(AppDir + "Data\\Menu\\ScoreServer.txt"), 0);
+    EXPECT_EQ(ScoreServerAddress(), "http://127.0.0.1:8642");
     ServerAt("http://scores.example:8080");
     EXPECT_EQ(ScoreServerAddress(), "http://scores.example:8080");
 }

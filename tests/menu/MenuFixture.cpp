@@ -1,6 +1,7 @@
 #include "tests/menu/MenuFixture.h"
 
 #include "data/Extractor.h"
+#include "sound/Music.h"
 #include "sound/SoundLib.h"
 
 #include <unistd.h>
@@ -71,10 +72,12 @@ void MenuTest::TearDown()
     Locale = nullptr;
 }
 
-void MenuTest::StartMenu(std::vector<std::string> players, int language)
+void MenuTest::StartMenu(std::vector<std::string> players, int language, const std::function<void(TConfig &)> &settings)
 {
     Locale = new TLocale(AppDir + "Data\\Locale.txt", Extractor, language);
     Config = new TConfig();
+    if (settings)
+        settings(*Config);
     for (const std::string &name : players) {
         Config->Players[std::size_t(Config->PlayerCount)].Name = name;
         ++Config->PlayerCount;
@@ -86,6 +89,7 @@ void MenuTest::StartMenu(std::vector<std::string> players, int language)
 void MenuTest::Frame(int dt)
 {
     Keys->Update();
+    MusicFrame(true, Config->MusicVolume);   // nothing without a sound library
     Menu->Frame(dt);
 }
 

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,12 +29,14 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Creates the menu with the locale of Language and the players named.
-    void StartMenu(std::vector<std::string> players = {"Ace"}, int language = 0);
+    // Creates the menu with the locale of Language and the players named; Settings, when given,
+    // changes the configuration before the menu is made and its first frame runs.
+    void StartMenu(std::vector<std::string> players = {"Ace"}, int language = 0,
+                   const std::function<void(TConfig &)> &settings = nullptr);
 
     template <class TPage> TPage &Page(int index) { return dynamic_cast<TPage &>(*Menu->Pages[std::size_t(index)]); }
 
-    void Frame(int dt = 25);
+    void Frame(int dt = 25);           // as the frame loop runs it: keys, the music step, the menu
     void Wait(int ms);                 // frames of 25 ms
     void Point(float x, float y);      // the menu cursor onto virtual (X, Y)
     void PointAt(const TVRect &r) { Point(r.CentreX(), r.CentreY()); }

@@ -1,6 +1,7 @@
 // The menu framework and its pages on a real GL context: the first page, transitions, clicks,
 // hover, key capture, text entry and the pages' exits.
 
+#include "core/Log.h"
 #include "core/Png.h"
 #include "core/Text.h"
 #include "tests/TestUtil.h"
@@ -10,10 +11,87 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <ostream>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// How a picture of the menu shows one caption. The caption is drawn alone on a cleared screen, in
+// its font and colour at its place (centred on virtual X, Y), as the menu draws captions; its
+// glyph pixels are then looked for in the picture: Missing are glyph pixels the picture lacks,
+// Extra are pixels of the caption's colour in its box where the caption has none.
+struct TCaptionMatch {
+    int Ink = 0, Missing = 0, Extra = 0;
+    bool Shown() const { return Ink > 30 && Missing * 20 <= Ink && Extra * 20 <= Ink; }
+    bool Absent() const { return Missing * 3 > Ink; }
+};
+
+std::ostream &operator<<(std::ostream &out, const TCaptionMatch &m)
+{
+    return out << m.Ink << " caption pixels, " << m.Missing << " missing, " << m.Extra << " extra";
+}
+
+TCaptionMatch MatchCaption(const TScreen &picture, const std::string &utf8, unsigned font, float x, float y, TRGB color)
+{
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    DrawMenuText(Cp1251FromUtf8(utf8), font, x, y, TAlign::Centre, color);
+    const TScreen alone = ReadScreen();
+    const int want[3] = {int(std::lround(color.r * 255)), int(std::lround(color.g * 255)), int(std::lround(color.b * 255))};
+    auto ofColor = [&](const std::uint8_t *p) {
+        return std::abs(p[0] - want[0]) <= 2 && std::abs(p[1] - want[1]) <= 2 && std::abs(p[2] - want[2]) <= 2;
+    };
+    int x0 = alone.w, y0 = alone.h, x1 = -1, y1 = -1;
+    for (int py = 0; py < alone.h; ++py)
+        for (int px = 0; px < alone.w; ++px)
+            if (ofColor(alone.at(px, py))) {
+                x0 = std::min(x0, px);
+                y0 = std::min(y0, py);
+                x1 = std::max(x1, px);
+                y1 = std::max(y1, py);
+            }
+    TCaptionMatch match;
+    for (int py = std::max(0, y0 - 2); py <= std::min(alone.h - 1, y1 + 2); ++py)
+        for (int px = std::max(0, x0 - 2); px <= std::min(alone.w - 1, x1 + 2); ++px) {
+            const bool ink = ofColor(alone.at(px, py)), shown = ofColor(picture.at(px, py));
+            match.Ink += ink;
+            match.Missing += ink && !shown;
+            match.Extra += !ink && shown;
+        }
+    return match;
+}
+
+// A caption that belongs to one page, in English and in Russian (UTF-8), with its font and place.
+struct TPageCaption {
+    int         Page;
+    bool        Big;   // the title font, else the menu font
+    float       X, Y;
+    const char *English, *Russian;
+};
+
+const TPageCaption PageCaptions[] = {
+    {PageMain, false, 0, 238, "Welcome", "Добро пожаловать"},
+    {PageExit, false, 0, 60, "to quit the game?", "выйти из игры?"},
+    {PageOptions, true, 0, 222, "OPTIONS", "НАСТРОЙКИ"},
+    {PageView, true, 0, 222, "GRAPHICS", "ГРАФИКА"},
+    {PageSound, true, 0, 222, "SOUND", "ЗВУК"},
+    {PageControls, true, 0, 226, "CONTROLS", "УПРАВЛЕНИЕ"},
+    {PagePlayers, true, 0, 228, "PLAYERS", "ИГРОКИ"},
+    {PageCreatePlayer, true, 0, 210, "ENTER NICK NAME", "ВВЕДИТЕ ИМЯ"},
+    {PageDelete, false, 0, 60, "to delete this player?", "удалить этого игрока?"},
+    {PageHighScore, true, 0, 230, "HIGH SCORE", "РЕКОРДЫ"},
+    {PageClear, false, 0, 60, "to clear highscore table?", "очистить таблицу рекордов?"},
+    {PageHelp, true, 0, 236, "CREDITS", "АВТОРЫ"},
+    {PageRestart, false, 0, 60, "to restart the game?", "перезапустить игру?"},
+    {PageCountry, true, 0, 210, "ENTER COUNTRY", "ВВЕДИТЕ СТРАНУ"},
+    {PageSendHighScore, false, 0, 140, "Send your score", "Отправить ваш счёт"},
+    {PageConnection, true, 0, 50, "Connection", "Соединение..."},
+    {PageConnectionFail, false, 0, 140, "Connection Failed", "Ошибка соединения"},
+    {PageGame, true, 0, 228, "GAME", "ИГРА"},
+};
 
 TEST_F(MenuTest, FirstRunOpensCreatePlayerWhoseBackWaitsForAPlayer)
 {
@@ -123,6 +201,46 @@ TEST_F(MenuTest, MovingOntoAButtonPlaysTheHoverSoundOnce)
     EXPECT_TRUE(options.Entered);
 }
 
+// "Resume Game" needs the saved level's file: the main page asks for it once per visit, not every
+// frame, and what a visit found stands until the next one.
+TEST_F(MenuTest, MainPageLooksForTheSavedLevelOncePerVisit)
+{
+    StartMenu({"Ace"});
+    Config->Players[0].Level = "Saved.ses";
+    TLOgFile log((GameDir() / "menu-log.txt").string(), true);
+    LogFile = &log;
+    const struct TDetach {
+        ~TDetach() { LogFile = nullptr; }
+    } detach;
+    auto lookups = [&] {
+        int count = 0;
+        for (const std::string &line : SplitLines(ReadAll(GameDir() / "menu-log.txt")))
+            count += line.find("Data\\Maps\\Saved.ses") != std::string::npos;
+        return count;
+    };
+    auto &main = Page<TMainPage>(PageMain);
+    Menu->ShowPage(PageMain);
+    Wait(500);
+    EXPECT_EQ(lookups(), 1);
+    EXPECT_FLOAT_EQ(main.Start.Rect.CentreY(), 150) << "no saved level: the column starts with Start Game";
+
+    WriteText(GameDir() / "Data" / "Maps" / "Saved.ses", "");
+    Wait(200);
+    EXPECT_EQ(lookups(), 1);
+    EXPECT_FLOAT_EQ(main.Start.Rect.CentreY(), 150);
+
+    Click(main.Options.Rect);
+    Wait(550);
+    ASSERT_EQ(MenuPage, PageOptions);
+    Click(Page<TOptionsPage>(PageOptions).Back.Rect);
+    Wait(550);
+    ASSERT_EQ(MenuPage, PageMain);
+    Wait(500);
+    EXPECT_EQ(lookups(), 2);
+    EXPECT_FLOAT_EQ(main.Resume.Rect.CentreY(), 150) << "the next visit finds the level and offers to resume";
+    EXPECT_FLOAT_EQ(main.Start.Rect.CentreY(), 98);
+}
+
 TEST_F(MenuTest, KeyFieldsCaptureByTheSlotRule)
 {
     StartMenu();
@@ -157,8 +275,11 @@ TEST_F(MenuTest, KeyFieldsCaptureByTheSlotRule)
     EXPECT_TRUE(controls.Fields[KP_BACKWARD].Capturing);
     Click(controls.Default.Rect);
     EXPECT_FALSE(controls.Fields[KP_BACKWARD].Capturing);
+    // W, S, the left and right mouse buttons, Q, Tab and C, in both slots.
+    const int defaults[] = {87, 83, 1, 2, 81, 9, 67};
+    ASSERT_EQ(KeyActionCount, int(std::size(defaults)));
     for (int action = 0; action < KeyActionCount; ++action)
-        EXPECT_EQ(Keys->Bindings[std::size_t(action)][0], KeyActions[std::size_t(action)].Default);
+        EXPECT_EQ(Keys->Bindings[std::size_t(action)], (std::array<int, 2>{defaults[action], defaults[action]})) << action;
 }
 
 TEST_F(MenuTest, YesNoPagesActOnTheFirstButtonAndGoBackOnTheSecondOrEscape)
@@ -369,7 +490,8 @@ TEST_F(MenuTest, TheRussianMenuIsComplete)
 }
 
 // Every page drawn at 800 x 600, in both languages, for a person to look at: the pictures land in
-// the build's test-runs folder. Each shows the backdrop, its panel and lime captions.
+// the build's test-runs folder. Each shows the backdrop, its panel, lime captions and its own title
+// or question in its language.
 TEST_F(MenuTest, EveryPageDraws)
 {
     for (int language : {0, 1}) {
@@ -382,7 +504,7 @@ TEST_F(MenuTest, EveryPageDraws)
                 continue;
             SCOPED_TRACE(page);
             Menu->ShowPage(page);
-            Point(0, 300);
+            Point(-470, 350);   // the cursor in a corner, off every button and caption
             Frame();
             const TScreen s = ReadScreen();
             std::vector<std::uint8_t> rgba;
@@ -397,6 +519,17 @@ TEST_F(MenuTest, EveryPageDraws)
             if (page != PageConnection) {
                 EXPECT_GT(lime, 200) << "no captions";
             }
+            // The page's own caption, in this language and not in the other.
+            const auto caption = std::find_if(std::begin(PageCaptions), std::end(PageCaptions),
+                                              [&](const TPageCaption &c) { return c.Page == page; });
+            ASSERT_NE(caption, std::end(PageCaptions)) << "no caption known for this page";
+            const unsigned font = caption->Big ? MenuBigFont : MenuFont;
+            const char *shown = language ? caption->Russian : caption->English;
+            const char *other = language ? caption->English : caption->Russian;
+            const TCaptionMatch own = MatchCaption(s, shown, font, caption->X, caption->Y, TitleColor);
+            EXPECT_TRUE(own.Shown()) << "\"" << shown << "\" is not shown: " << own;
+            const TCaptionMatch wrong = MatchCaption(s, other, font, caption->X, caption->Y, TitleColor);
+            EXPECT_TRUE(wrong.Absent()) << "\"" << other << "\" is shown: " << wrong;
         }
         MenuObject.reset();
         delete Config;

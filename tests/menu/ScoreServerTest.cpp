@@ -1,5 +1,6 @@
 // The score server: its answers, what it takes and refuses, its table, and the tool itself.
 
+#include "core/Text.h"
 #include "data/Config.h"
 #include "menu/HighScore.h"
 #include "menu/Http.h"
@@ -102,6 +103,74 @@ TEST(ScoreService, TakesOneScorePerVersionCheckAndKeepsIt)
     EXPECT_NE(first, std::string::npos);
     EXPECT_NE(table.Body.find("A&amp;B"), std::string::npos);
     EXPECT_LT(first, second);
+}
+
+// Names and countries are taken up to 64 bytes as the game sends them (Windows-1251, one byte a
+// letter); an empty name is refused, an empty country is not (the country page may be left blank).
+// Asked over HTTP, as the game asks.
+TEST(ScoreServerTool, NamesAndCountriesUpTo64BytesAreTaken)
+{
+    const TTempDir dir("scorelimits");
+    TScoreServer server(dir.Path, dir.Path / "scores.txt");
+    ASSERT_FALSE(server.Base.empty()) << server.Child.Err();
+    const std::string zhe64(64, '\xC6');   // "Ж" x 64: 64 bytes sent, 128 bytes of UTF-8 kept
+    const struct {
+        std::string Name, Country;
+        bool Taken;
+    } cases[] = {
+        {std::string(64, 'N'), "Norway", true},
+        {std::string(65, 'N'), "Norway", false},
+        {"Ace", std::string(64, 'C'), true},
+        {"Ace", std::string(65, 'C'), false},
+        {"", "Norway", false},
+        {"Ace", "", true},
+        {zhe64, zhe64, true},
+        {zhe64 + "\xC6", "Norway", false},
+    };
+    std::vector<std::string> kept;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::to_string(c.Name.size()) + " byte name, " + std::to_string(c.Country.size()) + " byte country");
+        std::string reply;
+        ASSERT_TRUE(HttpGet(VersionCheckAddress(server.Base), reply));
+        const std::string record = HighScoreRecord(c.Name, 10, VersionReplyValue(reply), c.Country);
+        ASSERT_TRUE(HttpGet(SubmissionAddress(server.Base, EncodeConfigLine(record)), reply));
+        EXPECT_EQ(reply, c.Taken ? "OK|stored|" : "ERROR|the name or the country is empty or too long|");
+        if (c.Taken)
+            kept.push_back("10\t" + Utf8FromCp1251(c.Name) + "\t" + Utf8FromCp1251(c.Country));
+    }
+    // What was taken is kept whole; "Ж" is D0 96 in UTF-8.
+    std::vector<std::string> stored;
+    for (const std::string &line : SplitLines(ReadAll(dir.Path / "scores.txt")))
+        stored.push_back(line.substr(0, line.rfind('\t')));
+    EXPECT_EQ(stored, kept);
+    std::string utf8;
+    for (int i = 0; i < 64; ++i)
+        utf8 += "\xD0\x96";
+    ASSERT_FALSE(stored.empty());
+    EXPECT_EQ(stored.back(), "10\t" + utf8 + "\t" + utf8);
+}
+
+// A ticket is good for ten minutes: at exactly 600 seconds after its version check it is still
+// taken, and a version check at that moment does not throw it away; a second later it is refused.
+TEST(ScoreService, ATicketIsGoodUpToExactlyItsExpiry)
+{
+    const TTempDir dir("scoreexpiry");
+    TScoreService service((dir.Path / "scores.txt").string(), HighScoreKey, false);
+    const std::string atExpiry = Ticket(service, 5000);
+    EXPECT_EQ(service.Handle(Submission(HighScoreRecord("Ace", 1, atExpiry, "X")), 5600).Body, "OK|stored|");
+
+    const std::string kept = Ticket(service, 7000);
+    Ticket(service, 7600);   // another player's version check, at the first ticket's last second
+    EXPECT_EQ(service.Handle(Submission(HighScoreRecord("Bob", 2, kept, "X")), 7600).Body, "OK|stored|");
+
+    const std::string late = Ticket(service, 9000);
+    EXPECT_EQ(service.Handle(Submission(HighScoreRecord("Cid", 3, late, "X")), 9601).Body,
+              "ERROR|no version check before this score|");
+    const std::string purged = Ticket(service, 11000);
+    Ticket(service, 11601);   // a version check a second after expiry forgets it
+    EXPECT_EQ(service.Handle(Submission(HighScoreRecord("Dan", 4, purged, "X")), 11601).Body,
+              "ERROR|no version check before this score|");
+    EXPECT_EQ(SplitLines(ReadAll(dir.Path / "scores.txt")).size(), 2u);
 }
 
 TEST(ScoreService, AClosedTableRefusesTheVersionCheck)

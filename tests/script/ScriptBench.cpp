@@ -3,6 +3,7 @@
 // fed in every frame and the same random generator. Run by hand (not a test):
 //   build/tests/script/script_bench
 // Before measuring it runs both for a few thousand frames and refuses to go on if they disagree.
+// Load_Declarations compiles scripts of many declarations alone, to show that compiling stays linear.
 
 #include "ScriptTestUtil.h"
 
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 
 using namespace scripttest;
 
@@ -320,6 +322,27 @@ void BM_Load_Ses(benchmark::State &state)
         script.Load(path);
 }
 
+// A script of N int declarations and one block that reads the first and the last: compile time must
+// grow with N, not with N squared (a million declarations still fit the data area).
+void BM_Load_Declarations(benchmark::State &state)
+{
+    const long count = long(state.range(0));
+    std::string source;
+    source.reserve(std::size_t(count) * 16 + 64);
+    for (long i = 0; i < count; ++i)
+        source += "int v" + std::to_string(i) + " " + std::to_string(i) + "\n";
+    source += "{\n  v0 += v" + std::to_string(count - 1) + "\n}\n";
+    const TScriptDir dir("bench-declarations");
+    const std::string path = dir.Write("Many.ses", source);
+    TScript script(StagedTable);
+    for (auto _ : state)
+        script.Load(path);
+    if (script.Declared.size() != std::size_t(count))
+        state.SkipWithError("not every declaration was compiled");
+    state.SetComplexityN(count);
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
 void BM_Load_Lua(benchmark::State &state)
 {
     for (auto _ : state) {
@@ -332,6 +355,7 @@ BENCHMARK(BM_Frame_Ses);
 BENCHMARK(BM_Frame_Lua);
 BENCHMARK(BM_Load_Ses);
 BENCHMARK(BM_Load_Lua);
+BENCHMARK(BM_Load_Declarations)->RangeMultiplier(10)->Range(10'000, 1'000'000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
 
 } // namespace
 

@@ -130,6 +130,27 @@ TEST_F(ScriptTest, ConditionsCombineLeftToRightWithoutPrecedence)
     }
 }
 
+TEST_F(ScriptTest, EachTermJoinsByTheLinkOfTheTermBeforeIt)
+{
+    // With a = 1 and b = 2, each result depends on the right link: reading the term's own link
+    // instead of the one before it (the last term's is never set, so it reads as "or") turns every
+    // false case true; swapping the meaning of the link turns the true one false.
+    const std::pair<const char *, bool> cases[] = {
+        {"a = $1 and b = $5", false},                      // true and false
+        {"a = $5 or b = $2", true},                        // false or true
+        {"a = $1 or b = $2 and a = $5", false},            // (true or true) and false
+        {"a = $1 and b = $5 or a = $5", false},            // (true and false) or false
+        {"not a = $1 or b = $5 and a = $1", false},        // ((not true) or false) and true
+        {"a = $1 and b = $5 or a = $1 and b = $5", false}, // ((true and false) or true) and false
+    };
+    for (const auto &[condition, expected] : cases) {
+        SCOPED_TRACE(condition);
+        Load(OneBlock("int a 1 int b 2 bool r false", std::string("if ") + condition + " then\nr = $true\nendif"));
+        Frames(1);
+        EXPECT_EQ(Bool("r"), expected);
+    }
+}
+
 TEST_F(ScriptTest, AFalseConditionSkipsToItsOwnEndif)
 {
     struct Case {
@@ -338,6 +359,47 @@ TEST_F(ScriptTest, CompileErrorsGiveTheirExactTexts)
     for (const auto &[source, message] : cases) {
         SCOPED_TRACE(source.substr(0, 120));
         EXPECT_EQ(CompileError(source), message);
+    }
+}
+
+TEST_F(ScriptTest, OnlyNamesCanBeDeclared)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"bool $true false", "Constant \"$true\" cannot be a variable name"},
+        {"int $5 7", "Constant \"$5\" cannot be a variable name"},
+        {"float $ 0", "Constant \"$\" cannot be a variable name"},
+        {"int if 0", "Keyword \"if\" cannot be a variable name"},
+        {"int int 0", "Keyword \"int\" cannot be a variable name"},
+        {"int then 0", "Keyword \"then\" cannot be a variable name"},
+        {"bool not true", "Keyword \"not\" cannot be a variable name"},
+        {"bool true false", "Keyword \"true\" cannot be a variable name"},
+        {"int Sleep 0", "Command \"Sleep\" cannot be a variable name"},
+        {"float += 0", "Operator \"+=\" cannot be a variable name"},
+        {"int } 0", "Bracket \"}\" cannot be a variable name"},
+        {"int // counter\n0", "Comment \"// counter\" cannot be a variable name"},
+        {"int \"\" 0", "Variable name is missing after \"int\""},
+        // Names compare exactly: another letter case is another name.
+        {"int If 0 int sleep 0 bool True false int G_TIMER_TIME 0 int a$ 0", "compiled"},
+    };
+    for (const auto &[declarations, message] : cases) {
+        SCOPED_TRACE(declarations);
+        EXPECT_EQ(CompileError(OneBlock(declarations, "")), message);
+    }
+    EXPECT_EQ(CompileError("int a 0 bool\n"), "Variable name is missing after \"bool\"");
+}
+
+TEST_F(ScriptTest, ConstantsCannotBeAssigned)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"a = $1\n$1 = $2", "Constant \"$1\" cannot receive a value"},   // already entered
+        {"$true = $false", "Constant \"$true\" cannot receive a value"},   // not yet entered
+        {"$1,5 += $1,0", "Constant \"$1,5\" cannot receive a value"},
+        {"$x = $1", "Constant \"$x\" cannot receive a value"},
+        {"AI_SIDE_ENEMY = $7", "compiled"},   // a predefined constant is a variable like any other
+    };
+    for (const auto &[statements, message] : cases) {
+        SCOPED_TRACE(statements);
+        EXPECT_EQ(CompileError(OneBlock("int a 0", statements)), message);
     }
 }
 

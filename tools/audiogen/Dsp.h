@@ -4,13 +4,14 @@
 // plain double arithmetic with no hidden state, so the same recipe always gives the same samples.
 
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace dsp {
 
-constexpr double Pi = 3.14159265358979323846;
+constexpr double Pi = std::numbers::pi;
 
 // 64-bit xorshift* generator: fast, and identical on every machine for a given seed.
 class TRng {

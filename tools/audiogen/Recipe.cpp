@@ -1,5 +1,7 @@
 #include "tools/audiogen/Recipe.h"
 
+#include "tools/imagegen/Trim.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -8,13 +10,6 @@
 #include <stdexcept>
 
 namespace {
-
-std::string Trim(const std::string &s)
-{
-    const auto b = s.find_first_not_of(" \t\r");
-    const auto e = s.find_last_not_of(" \t\r");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
 
 // A "#" starts a comment at the start of a line or after a blank; inside a word it is a sharp.
 std::size_t CommentStart(const std::string &text)

@@ -1,50 +1,13 @@
 #include "tools/craftgen/Paint.h"
 
-#include "tools/imagegen/Noise.h"
-
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
-
-namespace {
-
-constexpr float Pi = 3.14159265358979f;
-
-bool InsidePolygon(const std::vector<TPoint2> &p, float x, float y)
-{
-    bool inside = false;
-    for (std::size_t i = 0, j = p.size() - 1; i < p.size(); j = i++)
-        if ((p[i].y > y) != (p[j].y > y) && x < (p[j].x - p[i].x) * (y - p[i].y) / (p[j].y - p[i].y) + p[i].x)
-            inside = !inside;
-    return inside;
-}
-
-} // namespace
 
 TRect TRect::Part(float u0, float v0, float u1, float v1) const
 {
     return {X0 + int(std::lround(float(Width()) * u0)), Y0 + int(std::lround(float(Height()) * v0)),
             X0 + int(std::lround(float(Width()) * u1)), Y0 + int(std::lround(float(Height()) * v1))};
 }
-
-float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
-
-float SmoothStep(float edge0, float edge1, float x)
-{
-    const float t = Clamp01((x - edge0) / (edge1 - edge0));
-    return t * t * (3 - 2 * t);
-}
-
-float Lerp(float a, float b, float t) { return a + (b - a) * t; }
-
-TColor Mix(const TColor &a, const TColor &b, float t)
-{
-    return {Lerp(a.r, b.r, t), Lerp(a.g, b.g, t), Lerp(a.b, b.b, t), Lerp(a.a, b.a, t)};
-}
-
-TColor Shade(const TColor &c, float factor) { return {c.r * factor, c.g * factor, c.b * factor, c.a}; }
 
 TColor Rgb(int r, int g, int b) { return {float(r) / 255, float(g) / 255, float(b) / 255, 1}; }
 
@@ -59,12 +22,6 @@ std::uint32_t TDice::Next()
 float TDice::Uniform(float lo, float hi) { return lo + (hi - lo) * float(Next() & 0xFFFFFF) / float(0x1000000); }
 
 int TDice::Below(int n) { return n <= 0 ? 0 : int(Next() % std::uint32_t(n)); }
-
-float Noise(float x, float y, float scale, std::uint32_t seed, int octaves)
-{
-    // A lattice period far larger than any atlas: the noise never visibly repeats.
-    return FractalNoise(x / scale, y / scale, 4096, octaves, 0.5f, seed);
-}
 
 TAtlas::TAtlas(int width, int height) : Canvas(width, height, {0.5f, 0.5f, 0.5f, 1}) {}
 
@@ -110,7 +67,7 @@ void TAtlas::Put(int x, int y, const TColor &c, float alpha)
         return;
     TColor &d = Canvas.at(x, y);
     const float a = Clamp01(alpha);
-    d = {Lerp(d.r, c.r, a), Lerp(d.g, c.g, a), Lerp(d.b, c.b, a), 1};
+    d = {Mix(d.r, c.r, a), Mix(d.g, c.g, a), Mix(d.b, c.b, a), 1};
 }
 
 void TAtlas::Segment(float ax, float ay, float bx, float by, float half,
@@ -122,7 +79,7 @@ void TAtlas::Segment(float ax, float ay, float bx, float by, float half,
     for (int y = std::max(y0, 0); y <= std::min(y1, Canvas.h - 1); ++y)
         for (int x = std::max(x0, 0); x <= std::min(x1, Canvas.w - 1); ++x) {
             const float px = float(x) + 0.5f - ax, py = float(y) + 0.5f - ay;
-            const float t = length2 > 0 ? std::clamp((px * dx + py * dy) / length2, 0.0f, 1.0f) : 0.0f;
+            const float t = length2 > 0 ? Clamp01((px * dx + py * dy) / length2) : 0.0f;
             const float distance = std::hypot(px - t * dx, py - t * dy);
             if (distance <= half + 1)
                 pixel(x, y, distance);
@@ -149,7 +106,7 @@ void TAtlas::Rivets(const TRect &r, float u0, float v0, float u1, float v1, floa
     const float length = std::hypot(bx - ax, by - ay);
     const int count = std::max(1, int(length / spacing));
     for (int i = 0; i <= count; ++i) {
-        const float t = float(i) / float(count), x = ax + (bx - ax) * t, y = ay + (by - ay) * t;
+        const float t = float(i) / float(count), x = Mix(ax, bx, t), y = Mix(ay, by, t);
         Put(int(x), int(y), {0.1f, 0.1f, 0.1f, 1}, 0.35f);
         Put(int(x) - 1, int(y) - 1, {1, 1, 1, 1}, 0.2f);
     }
@@ -373,43 +330,9 @@ void TAtlas::Batter(const std::vector<TRect> &regions, int level, std::uint32_t 
     Clip = {0, 0, 1 << 20, 1 << 20};
 }
 
-void TAtlas::Save(const std::string &path, bool alpha) const
-{
-    const int channels = alpha ? 4 : 3;
-    std::vector<std::uint8_t> bytes(Canvas.px.size() * std::size_t(channels));
-    auto byte = [](float v) { return std::uint8_t(std::lround(Clamp01(v) * 255.0f)); };
-    for (std::size_t i = 0; i < Canvas.px.size(); ++i) {
-        const TColor &c = Canvas.px[i];
-        bytes[i * std::size_t(channels) + 0] = byte(c.r);
-        bytes[i * std::size_t(channels) + 1] = byte(c.g);
-        bytes[i * std::size_t(channels) + 2] = byte(c.b);
-        if (alpha)
-            bytes[i * 4 + 3] = byte(c.a);
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(Canvas.w);
-    image.height = png_uint_32(Canvas.h);
-    image.format = alpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
-    const bool ok = png_image_write_to_file(&image, path.c_str(), 0, bytes.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    if (!ok)
-        throw std::runtime_error("Cannot write the picture \"" + path + "\"");
-}
-
 TAtlas TAtlas::Reduced(int factor) const
 {
     TAtlas small(Canvas.w / factor, Canvas.h / factor);
-    const float n = float(factor * factor);
-    for (int y = 0; y < small.Canvas.h; ++y)
-        for (int x = 0; x < small.Canvas.w; ++x) {
-            TColor sum{0, 0, 0, 0};
-            for (int dy = 0; dy < factor; ++dy)
-                for (int dx = 0; dx < factor; ++dx) {
-                    const TColor &c = Canvas.px[std::size_t(y * factor + dy) * std::size_t(Canvas.w) + std::size_t(x * factor + dx)];
-                    sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a};
-                }
-            small.Canvas.at(x, y) = {sum.r / n, sum.g / n, sum.b / n, sum.a / n};
-        }
+    small.Canvas = Downsample(Canvas, factor);
     return small;
 }

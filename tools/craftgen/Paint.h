@@ -7,6 +7,8 @@
 // the way down the body.
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/GenMath.h"
+#include "tools/imagegen/Noise.h"
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <cstdint>
@@ -22,12 +24,7 @@ struct TRect {
     TRect Part(float u0, float v0, float u1, float v1) const;
 };
 
-float Clamp01(float v);
-float SmoothStep(float edge0, float edge1, float x);
-float Lerp(float a, float b, float t);
-TColor Mix(const TColor &a, const TColor &b, float t);
-TColor Shade(const TColor &c, float factor);   // rgb times Factor, alpha kept
-TColor Rgb(int r, int g, int b);                // from 0..255 values, opaque
+TColor Rgb(int r, int g, int b);   // from 0..255 values, opaque
 
 // A small deterministic generator: the same seed gives the same numbers on every machine.
 class TDice {
@@ -40,9 +37,6 @@ public:
 private:
     std::uint32_t State;
 };
-
-// Fractal noise 0..1 with features about Scale pixels wide; it need not tile.
-float Noise(float x, float y, float scale, std::uint32_t seed, int octaves = 4);
 
 class TAtlas {
 public:
@@ -95,8 +89,6 @@ public:
     // (a level keeps every mark of the levels below it), level 5 burnt out.
     void Batter(const std::vector<TRect> &regions, int level, std::uint32_t seed);
 
-    // Writes the picture as an 8-bit PNG, RGB unless Alpha; throws std::runtime_error on failure.
-    void Save(const std::string &path, bool alpha = false) const;
     // The atlas scaled down by a whole Factor (box filter).
     TAtlas Reduced(int factor) const;
 

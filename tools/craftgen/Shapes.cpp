@@ -4,11 +4,6 @@
 #include <cmath>
 #include <stdexcept>
 
-TVector3 V3(float x, float y, float z) { return VectorSet3(x, y, z); }
-TVector3 operator+(const TVector3 &a, const TVector3 &b) { return VectorSet3(a.x + b.x, a.y + b.y, a.z + b.z); }
-TVector3 operator-(const TVector3 &a, const TVector3 &b) { return VectorSubtract(a, b); }
-TVector3 operator*(const TVector3 &a, float s) { return VectorScale(a, s); }
-
 namespace {
 
 TVector3 Centroid(const std::vector<TVector3> &points)

@@ -5,18 +5,11 @@
 //
 // Axes as everywhere in the game's models: x right, y forward, z up.
 
+#include "tools/imagegen/GenMath.h"
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <functional>
 #include <vector>
-
-constexpr float Pi = 3.14159265358979f;
-constexpr float Degrees = Pi / 180;
-
-TVector3 V3(float x, float y, float z);
-TVector3 operator+(const TVector3 &a, const TVector3 &b);
-TVector3 operator-(const TVector3 &a, const TVector3 &b);
-TVector3 operator*(const TVector3 &a, float s);
 
 // One cross-section of a body: a rounded ring at Y, HalfWidth to each side, Top above and Bottom
 // below its centre height Z. Power 2 is an ellipse; larger values square it off.

@@ -26,7 +26,7 @@ void TOutput::Texture(const TAtlas &atlas, const std::string &path, bool alpha)
 {
     const std::filesystem::path file = std::filesystem::path(DataDir) / path;
     std::filesystem::create_directories(file.parent_path());
-    atlas.Save(file.string(), alpha);
+    atlas.Canvas.Save(file.string(), alpha);
     Written.push_back(path);
 }
 

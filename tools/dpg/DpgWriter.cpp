@@ -1,9 +1,10 @@
 #include "tools/dpg/DpgWriter.h"
 
+#include "core/Bytes.h"
+#include "core/Text.h"
 #include "data/Extractor.h"
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,43 +14,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void PutU32(std::uint8_t *p, std::uint64_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = std::uint8_t(v >> (8 * i));
-}
-
-bool SameIgnoringCase(const std::string &a, const std::string &b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return std::toupper(x) == std::toupper(y); });
-}
+bool SameIgnoringCase(const std::string &a, const std::string &b) { return UpperCase(a) == UpperCase(b); }
 
 } // namespace
 
 std::vector<std::uint8_t> BuildDpg(const std::vector<TDpgFile> &files)
 {
-    std::uint64_t total = DpgHeaderSize + files.size() * DpgEntrySize;
+    std::uint64_t total = DpgHeaderSize + std::uint64_t(files.size()) * DpgEntrySize;
     for (const TDpgFile &file : files)
         total += file.Bytes.size();
     if (total > 0xFFFFFFFFull)
         throw std::runtime_error("The archive would be larger than 4 GiB");
-    std::vector<std::uint8_t> out(DpgHeaderSize + files.size() * DpgEntrySize);
-    PutU32(out.data() + 1, files.size());
-    std::uint64_t offset = out.size();
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const TDpgFile &file = files[i];
+    TByteWriter out;
+    out.Out.reserve(std::size_t(total));
+    out.Byte(0);   // the leading byte, not interpreted
+    out.UInt(std::uint32_t(files.size()));
+    std::uint32_t offset = std::uint32_t(DpgHeaderSize + files.size() * DpgEntrySize);
+    for (const TDpgFile &file : files) {
         if (file.Name.empty() || file.Name.size() >= DpgNameSize || file.Name.find('\0') != std::string::npos)
             throw std::runtime_error("The name \"" + file.Name + "\" does not fit an archive entry (1 to 255 bytes)");
-        std::uint8_t *entry = out.data() + DpgHeaderSize + i * DpgEntrySize;
-        std::memcpy(entry, file.Name.data(), file.Name.size());
-        PutU32(entry + 260, offset);
-        PutU32(entry + 264, file.Bytes.size());
-        offset += file.Bytes.size();
+        out.Bytes(file.Name.data(), file.Name.size());
+        out.Out.resize(out.Size() + DpgNameSize - file.Name.size(), 0);   // the terminating zero and padding
+        out.UInt(0);                                                      // not interpreted
+        out.UInt(offset);
+        out.UInt(std::uint32_t(file.Bytes.size()));
+        offset += std::uint32_t(file.Bytes.size());   // cannot wrap: the total fits 32 bits
     }
     for (const TDpgFile &file : files)
-        out.insert(out.end(), file.Bytes.begin(), file.Bytes.end());
-    return out;
+        out.Bytes(file.Bytes.data(), file.Bytes.size());
+    return std::move(out.Out);
 }
 
 std::vector<TDpgFile> CollectTree(const std::string &dir)

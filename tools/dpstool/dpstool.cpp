@@ -5,12 +5,14 @@
 //   dpstool render FILE.dps OUT.png [--time MS] [--speed UNITS_PER_S] [--kind basic|point]
 //                                       shows the effect at that age (needs a display)
 
+#include "assets/AssetsGL.h"
 #include "assets/DPSEffect.h"
 #include "assets/TextureLib.h"
 #include "core/Files.h"
 #include "core/Log.h"
 #include "core/Platform.h"
 #include "core/Png.h"
+#include "core/View.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
 #include "tools/dpstool/EffectText.h"
@@ -112,6 +114,7 @@ int Render(const std::string &path, const std::string &out, const TRenderOptions
     constexpr int size = 512;
     if (!CreateGLWindow(size, size, false, "dpstool", 32))
         throw std::runtime_error("Cannot open a window to render in (is there a display?)");
+    InstallGLAssets();
     ilInit();
     Extractor = new TExtractor();
     TextureLib = new TTextureLib();
@@ -133,9 +136,9 @@ int Render(const std::string &path, const std::string &out, const TRenderOptions
     const TVector4 target = emitter->Block->Position;
     const float sy = std::sin(yaw * float(M_PI) / 180), cy = std::cos(yaw * float(M_PI) / 180);
     const float sp = std::sin(pitch * float(M_PI) / 180), cp = std::cos(pitch * float(M_PI) / 180);
-    Sprites->CameraYaw = yaw;
-    Sprites->CameraPitch = pitch;
-    Sprites->Eye = VectorSet4(target.x + distance * sp * sy, target.y + distance * sp * cy, target.z + distance * cp, 1);
+    CameraYaw = yaw;
+    CameraPitch = pitch;
+    EyePosition = VectorSet4(target.x + distance * sp * sy, target.y + distance * sp * cy, target.z + distance * cp, 1);
 
     glViewport(0, 0, size, size);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -148,7 +151,7 @@ int Render(const std::string &path, const std::string &out, const TRenderOptions
     gluPerspective(60, 1, double(distance) / 100, double(distance) * 10);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(Sprites->Eye.x, Sprites->Eye.y, Sprites->Eye.z, target.x, target.y, target.z, 0, 0, 1);
+    gluLookAt(EyePosition.x, EyePosition.y, EyePosition.z, target.x, target.y, target.z, 0, 0, 1);
     Sprites->DrawAll(0);
     Sprites->DrawAll(1);
 

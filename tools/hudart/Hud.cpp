@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-
 // Line art with its halo. White art gets a neutral halo, so that the game's tint colours all of it.
 void Lines(TCanvas &canvas, const TMask &mask, TColor color, float shadow = 0.6f)
 {
@@ -93,7 +91,7 @@ void Radar(const TArt &art)
     PaintSolid(canvas, Subtract(plate, disc), Palette::Night, 0.3f);
     canvas.Paint(disc, 0, 0, [&](int x, int y) {
         const float r = std::hypot(float(x) + 0.5f - c.x, float(y) + 0.5f - c.y) / 79;
-        return WithAlpha(MixColor({0.02f, 0.10f, 0.10f, 1}, Palette::Night, r), Mix(0.45f, 0.62f, r));
+        return WithAlpha(Mix({0.02f, 0.10f, 0.10f, 1}, Palette::Night, r), Mix(0.45f, 0.62f, r));
     });
 
     TMask bezel(256, 256), grid(256, 256), accent(256, 256), player(256, 256);

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-
 // The steel plate every panel sits on: a chamfered slab with a lit top edge, a steel border and an
 // amber accent strip down its left side.
 void Plate(TCanvas &canvas, float x0, float y0, float x1, float y1, float cut)
@@ -21,7 +19,7 @@ void Plate(TCanvas &canvas, float x0, float y0, float x1, float y1, float cut)
     FillPolygon(slab, Chamfered(x0, y0, x1, y1, cut, 0, cut, 0));
     canvas.Paint(slab, 0, 0, [&](int, int y) {
         const float t = (float(y) - y0) / (y1 - y0);
-        return WithAlpha(MixColor(Palette::SteelDark, Palette::Night, t), Mix(0.9f, 0.82f, t));
+        return WithAlpha(Mix(Palette::SteelDark, Palette::Night, t), Mix(0.9f, 0.82f, t));
     });
     StrokePolyline(border, Chamfered(x0 + 0.5f, y0 + 0.5f, x1 - 0.5f, y1 - 0.5f, cut, 0, cut, 0), 1.5f, true);
     StrokeLine(border, {x0 + cut + 4, y0 + 4}, {x1 - 6, y0 + 4}, 1, 0.35f);
@@ -194,7 +192,7 @@ void WeaponButton(const TArt &art, int number, bool selected)
         PaintGlow(canvas, border, Palette::Amber, 4, 0.9f);
     canvas.Paint(slab, 0, 0, [&](int, int y) {
         const TColor top = selected ? Palette::Steel : Palette::SteelDark;
-        return WithAlpha(MixColor(top, Palette::Night, float(y) / 128), 0.92f);
+        return WithAlpha(Mix(top, Palette::Night, float(y) / 128), 0.92f);
     });
     Emblem(number, solid, line, hot);
     const TColor metal = selected ? Palette::Pale : Palette::SteelLight;
@@ -228,7 +226,7 @@ void BarPart(const TArt &art, const std::string &name, TColor frame, TColor cell
     PaintSolid(canvas, track, Palette::Night, 0.75f);
     if (glow > 0)
         PaintGlow(canvas, cells, cell, 3, glow);
-    canvas.Paint(cells, 0, 0, [&](int, int y) { return MixColor(MixColor(cell, Palette::White, 0.35f), cell, float(y - 9) / 14); });
+    canvas.Paint(cells, 0, 0, [&](int, int y) { return Mix(Mix(cell, Palette::White, 0.35f), cell, float(y - 9) / 14); });
     PaintSolid(canvas, border, frame, 0.9f);
     canvas.Save(art.Out("Menu", name));
 }

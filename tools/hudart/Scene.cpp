@@ -69,14 +69,6 @@ TOutline JetOutline()
     return full;
 }
 
-float Hash(int x, int y, std::uint32_t seed)
-{
-    std::uint32_t h = std::uint32_t(x) * 73856093u ^ std::uint32_t(y) * 19349663u ^ seed * 83492791u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    h ^= h >> 16;
-    return float(h & 0xFFFFFF) / float(0xFFFFFF);
-}
-
 TColor Add(TColor a, TColor b, float k) { return {a.r + b.r * k, a.g + b.g * k, a.b + b.b * k, a.a}; }
 
 } // namespace
@@ -93,8 +85,8 @@ void PaintSeascape(TCanvas &canvas, const TSkyLook &look)
             TColor c;
             if (y < horizon) {
                 c = Ramp(look.Sky, y / horizon);
-                if (look.Stars > 0 && Hash(px, py, look.Seed) < look.Stars * 0.0015f) {
-                    const float twinkle = Hash(px, py, look.Seed + 7);
+                if (look.Stars > 0 && Unit24(HashCell(px, py, look.Seed)) < look.Stars * 0.0015f) {
+                    const float twinkle = Unit24(HashCell(px, py, look.Seed + 7));
                     c = Add(c, {1, 1, 1, 1}, twinkle * twinkle * (1 - y / horizon) * 0.9f);
                 }
                 // Clouds on a plane above the sea: stretched and crowded towards the horizon.
@@ -105,7 +97,7 @@ void PaintSeascape(TCanvas &canvas, const TSkyLook &look)
                                     SmoothStep(0, 60, horizon - y) * (1 - 0.6f * SmoothStep(0.3f, 0.0f, y / horizon));
                 if (cover > 0) {
                     const float light = Clamp01(1 - toSun / (look.GlowRadius * 3.5f)) * 0.8f + 0.2f * (1 - (n - 0.5f) * 2);
-                    c = MixColor(c, MixColor(look.CloudDark, look.CloudLit, Clamp01(light)), cover * 0.92f);
+                    c = Mix(c, Mix(look.CloudDark, look.CloudLit, Clamp01(light)), cover * 0.92f);
                 }
                 // The sun (or moon) and its glow.
                 c = Add(c, look.Sun, look.Glow * std::exp(-toSun / look.GlowRadius) + 0.25f * std::exp(-toSun / (look.GlowRadius * 4)));
@@ -115,19 +107,19 @@ void PaintSeascape(TCanvas &canvas, const TSkyLook &look)
                     // A bright disc, hottest in the middle; the moon gets its grey seas.
                     const float core = look.Moon ? 1.0f : 1.25f - 0.2f * fromCentre / look.SunRadius;
                     const float seas = look.Moon ? 0.28f * SmoothStep(0.45f, 0.7f, FractalNoise(x * 0.12f, y * 0.12f, BigPeriod, 3, 0.5f, 5)) : 0;
-                    const TColor face = MixColor(look.Sun, {1, 0.98f, 0.92f, 1}, 0.85f);
-                    c = MixColor(c, {face.r * (core - seas), face.g * (core - seas), face.b * (core - seas), 1}, disc);
+                    const TColor face = Mix(look.Sun, {1, 0.98f, 0.92f, 1}, 0.85f);
+                    c = Mix(c, {face.r * (core - seas), face.g * (core - seas), face.b * (core - seas), 1}, disc);
                 }
             } else {
                 const float dy = y - horizon + 0.5f, f = Clamp01(dy / (float(H) - horizon));
-                c = MixColor(look.SeaFar, look.SeaNear, std::pow(f, 0.6f));
+                c = Mix(look.SeaFar, look.SeaNear, std::pow(f, 0.6f));
                 // A perspective grid for the waves: long, low swells far away, choppier close by.
                 const float u = (x - float(W) / 2) / dy * 22, v = 2600 / dy;
                 const float swell = FractalNoise(u * 0.18f + 99, v * 0.55f, BigPeriod, 4, 0.5f, look.Seed + 23);
                 const float chop = FractalNoise(u * 0.9f + 7, v * 2.6f, BigPeriod, 3, 0.6f, look.Seed + 29);
                 const float detail = SmoothStep(0, 60, dy);
                 const float wave = ((swell - 0.5f) * 0.9f + (chop - 0.5f) * 0.5f) * detail;
-                c = MixColor(c, haze, 0.55f * std::pow(1 - f, 8.0f));
+                c = Mix(c, haze, 0.55f * std::pow(1 - f, 8.0f));
                 c = Add(c, look.Sun, wave * 0.16f);
                 c = Add(c, haze, std::max(0.0f, wave) * 0.15f * (1 - f));
                 // The glitter path under the sun.
@@ -146,7 +138,7 @@ void PaintShip(TCanvas &canvas, const TSkyLook &look, const TShip &ship)
     const int W = canvas.w, H = canvas.h;
     const std::vector<TOutline> parts = ShipParts(ship.Kind);
     const float length = ship.Kind == TShipKind::Carrier ? 300.0f : ship.Kind == TShipKind::Destroyer ? 150.0f : 160.0f;
-    const float tilt = ship.Tilt * 3.14159265f / 180;
+    const float tilt = Radians(ship.Tilt);
     auto place = [&](TPoint p) {
         // Around the middle of the waterline, bow up for a positive tilt.
         const float mx = p.x - length / 2, my = p.y;
@@ -193,17 +185,17 @@ void PaintShip(TCanvas &canvas, const TSkyLook &look, const TShip &ship)
         // The bow wave.
         const float bowX = ship.FacingLeft ? ship.X : ship.X + length * ship.Scale;
         FillRect(wake, bowX - 6 * ship.Scale, ship.Waterline - 0.5f, bowX + 2 * ship.Scale, ship.Waterline + 1.5f, 0.7f);
-        PaintSolid(canvas, Blur(wake, 1), MixColor({0.9f, 0.95f, 1, 1}, look.Sun, 0.3f), 0.75f);
+        PaintSolid(canvas, Blur(wake, 1), Mix({0.9f, 0.95f, 1, 1}, look.Sun, 0.3f), 0.75f);
     }
 
     canvas.Paint(hull, 0, 0, [&](int, int y) {
         const float up = Clamp01((ship.Waterline - float(y)) / (60 * ship.Scale));
-        return MixColor(look.Hull, MixColor(look.Hull, look.Sun, 0.12f), up);
+        return Mix(look.Hull, Mix(look.Hull, look.Sun, 0.12f), up);
     });
     // Rim light on the edges that face the sun.
     const int sx = look.SunAt.x > ship.X + length * ship.Scale ? 1 : look.SunAt.x < ship.X ? -1 : 0;
     const TMask rim = Subtract(hull, Shifted(hull, -sx, 1));
-    PaintSolid(canvas, rim, MixColor(look.Sun, {1, 1, 1, 1}, 0.2f), 0.7f);
+    PaintSolid(canvas, rim, Mix(look.Sun, {1, 1, 1, 1}, 0.2f), 0.7f);
 
     if (ship.Lights) {
         TMask lamps(W, H), red(W, H);
@@ -237,7 +229,7 @@ void PaintJet(TCanvas &canvas, const TSkyLook &look, const TJet &jet)
                 from = to;
             }
         }
-        PaintSolid(canvas, Blur(trail, 1), MixColor({1, 1, 1, 1}, look.Sun, 0.25f), 0.55f);
+        PaintSolid(canvas, Blur(trail, 1), Mix({1, 1, 1, 1}, look.Sun, 0.25f), 0.55f);
     }
     TOutline placed;
     for (const TPoint &p : JetOutline())
@@ -245,7 +237,7 @@ void PaintJet(TCanvas &canvas, const TSkyLook &look, const TJet &jet)
     TMask body(W, H), glow(W, H);
     FillPolygon(body, placed);
     PaintSolid(canvas, body, look.Hull);
-    PaintSolid(canvas, Subtract(body, Shifted(body, 0, 1)), MixColor(look.Sun, {1, 1, 1, 1}, 0.3f), 0.6f);
+    PaintSolid(canvas, Subtract(body, Shifted(body, 0, 1)), Mix(look.Sun, {1, 1, 1, 1}, 0.3f), 0.6f);
     for (const float side : {-0.05f, 0.05f})
         FillCircle(glow, place({-0.2f, side}), std::max(1.0f, jet.Size * 0.025f));
     PaintGlow(canvas, glow, {1, 0.6f, 0.25f, 1}, 2, 1);
@@ -266,10 +258,10 @@ void PaintFire(TCanvas &canvas, const TSkyLook &look, TPoint at, float size, std
             const float density = SmoothStep(0.0f, 0.5f, body) * (1 - SmoothStep(0.6f, 1.0f, rise)) * (0.55f + 0.45f * n);
             if (density <= 0)
                 continue;
-            TColor smoke = MixColor({0.06f, 0.05f, 0.05f, 1}, MixColor(look.Hull, look.Sun, 0.25f), rise);
-            smoke = MixColor({1.0f, 0.45f, 0.12f, 1}, smoke, SmoothStep(0.0f, 0.18f, rise));
+            TColor smoke = Mix({0.06f, 0.05f, 0.05f, 1}, Mix(look.Hull, look.Sun, 0.25f), rise);
+            smoke = Mix({1.0f, 0.45f, 0.12f, 1}, smoke, SmoothStep(0.0f, 0.18f, rise));
             TColor &d = canvas.at(px, py);
-            d = MixColor(d, WithAlpha(smoke, 1), density * 0.9f);
+            d = Mix(d, WithAlpha(smoke, 1), density * 0.9f);
         }
     TMask fire(W, H), streak(W, H);
     FillCircle(fire, at, size * 0.7f);
@@ -286,7 +278,7 @@ void Finish(TCanvas &canvas, std::uint32_t seed)
         for (int x = 0; x < canvas.w; ++x) {
             const float dx = (float(x) - cx) / cx, dy = (float(y) - cy) / cy;
             const float shade = 1 - 0.35f * SmoothStep(0.5f, 1.6f, dx * dx + dy * dy);
-            const float grain = (Hash(x, y, seed) - 0.5f) * 0.02f;
+            const float grain = (Unit24(HashCell(x, y, seed)) - 0.5f) * 0.02f;
             TColor &c = canvas.at(x, y);
             c = {Clamp01(c.r * shade + grain), Clamp01(c.g * shade + grain), Clamp01(c.b * shade + grain), 1};
         }

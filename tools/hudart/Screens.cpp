@@ -25,7 +25,7 @@ void Scrim(TCanvas &canvas, float from, float to, float fade, int open, float st
             if (edge <= 0)
                 continue;
             TColor &c = canvas.at(x, y);
-            c = MixColor(c, Palette::Night, edge * strength);
+            c = Mix(c, Palette::Night, edge * strength);
             c.a = 1;
         }
 }
@@ -228,7 +228,7 @@ void Loading(const TArt &art, const TCanvas &backdrop, int language)
         for (int x = 0; x < W; ++x) {
             const float band = SmoothStep(400, 440, float(y)) * 0.6f + SmoothStep(560, 768, float(y)) * 0.35f;
             TColor &c = canvas.at(x, y);
-            c = MixColor(c, Palette::Night, std::min(band, 0.85f));
+            c = Mix(c, Palette::Night, std::min(band, 0.85f));
             c.a = 1;
         }
     TMask amber(W, H), steel(W, H), well(W, H), letters(W, H);

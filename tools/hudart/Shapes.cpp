@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-
 // Calls Cover(x, y) for every pixel of the box grown by Pad and clipped to the mask.
 template <typename F> void ForBox(TMask &mask, float x0, float y0, float x1, float y1, float pad, F cover)
 {
@@ -26,38 +24,12 @@ float SegmentDistance(TPoint p, TPoint a, TPoint b)
 {
     const float vx = b.x - a.x, vy = b.y - a.y, wx = p.x - a.x, wy = p.y - a.y;
     const float len2 = vx * vx + vy * vy;
-    const float t = len2 > 0 ? std::clamp((wx * vx + wy * vy) / len2, 0.0f, 1.0f) : 0.0f;
+    const float t = len2 > 0 ? Clamp01((wx * vx + wy * vy) / len2) : 0.0f;
     const float dx = wx - t * vx, dy = wy - t * vy;
     return std::sqrt(dx * dx + dy * dy);
 }
 
-bool Inside(const std::vector<TPoint> &poly, float x, float y)
-{
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
-        const TPoint a = poly[i], b = poly[j];
-        if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x)
-            in = !in;
-    }
-    return in;
-}
-
 } // namespace
-
-float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
-
-float SmoothStep(float edge0, float edge1, float x)
-{
-    const float t = Clamp01((x - edge0) / (edge1 - edge0));
-    return t * t * (3 - 2 * t);
-}
-
-float Mix(float a, float b, float t) { return a + (b - a) * t; }
-
-TColor MixColor(const TColor &a, const TColor &b, float t)
-{
-    return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t), Mix(a.a, b.a, t)};
-}
 
 TColor WithAlpha(TColor c, float a)
 {
@@ -74,7 +46,7 @@ TColor Ramp(const std::vector<std::pair<float, TColor>> &stops, float t)
     for (std::size_t i = 1; i < stops.size(); ++i)
         if (t <= stops[i].first) {
             const float span = stops[i].first - stops[i - 1].first;
-            return MixColor(stops[i - 1].second, stops[i].second, span > 0 ? (t - stops[i - 1].first) / span : 1.0f);
+            return Mix(stops[i - 1].second, stops[i].second, span > 0 ? (t - stops[i - 1].first) / span : 1.0f);
         }
     return stops.back().second;
 }
@@ -146,7 +118,7 @@ void FillPolygon(TMask &mask, const std::vector<TPoint> &points, float strength)
         int hits = 0;
         for (int sy = 0; sy < 4; ++sy)
             for (int sx = 0; sx < 4; ++sx)
-                hits += Inside(points, x - 0.5f + (float(sx) + 0.5f) / 4, y - 0.5f + (float(sy) + 0.5f) / 4);
+                hits += InsidePolygon(points, x - 0.5f + (float(sx) + 0.5f) / 4, y - 0.5f + (float(sy) + 0.5f) / 4);
         return float(hits) / 16 * strength;
     });
 }

@@ -3,6 +3,7 @@
 // the HUD and menu image generators. Coordinates are in pixels, y down, pixel centres at +0.5.
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/GenMath.h"
 
 #include <vector>
 
@@ -10,10 +11,6 @@ struct TPoint {
     float x = 0, y = 0;
 };
 
-float Clamp01(float v);
-float SmoothStep(float edge0, float edge1, float x);
-float Mix(float a, float b, float t);
-TColor MixColor(const TColor &a, const TColor &b, float t);
 TColor WithAlpha(TColor c, float a);
 // Colour along a list of (position, colour) stops sorted by position; clamped at both ends.
 TColor Ramp(const std::vector<std::pair<float, TColor>> &stops, float t);

@@ -1,17 +1,12 @@
 #include "tools/hudart/Texts.h"
 
+#include "tools/imagegen/Trim.h"
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace {
-
-std::string Trim(const std::string &s)
-{
-    const auto b = s.find_first_not_of(" \t\r");
-    const auto e = s.find_last_not_of(" \t\r");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
 
 // The line without a comment: "#" at its start (after blanks) makes it empty.
 std::string Content(const std::string &line)

@@ -8,31 +8,18 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
-#include <stdexcept>
 
 TTypeface::TTypeface(const std::string &path)
 {
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    if (FT_Init_FreeType(&library) != 0)
-        throw std::runtime_error("FreeType does not start");
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-        FT_Done_FreeType(library);
-        throw std::runtime_error("Cannot open the font \"" + path + "\"");
-    }
-    Library = library;
-    Face = face;
+    OpenFontFace(path, Library, Face);
+    const auto face = static_cast<FT_Face>(Face);
     if (FT_Load_Char(face, 'H', FT_LOAD_NO_SCALE) == 0)
         CapUnits = float(face->glyph->metrics.height);
     if (CapUnits <= 0)
         CapUnits = float(face->units_per_EM) * 0.7f;
 }
 
-TTypeface::~TTypeface()
-{
-    FT_Done_Face(static_cast<FT_Face>(Face));
-    FT_Done_FreeType(static_cast<FT_Library>(Library));
-}
+TTypeface::~TTypeface() { CloseFontFace(Library, Face); }
 
 void TTypeface::SetSize(float capHeight) const
 {

@@ -1,8 +1,10 @@
 #include "tools/imagegen/Canvas.h"
 
 #include "core/Png.h"
-
 #include "core/Text.h"
+#include "tools/imagegen/GenMath.h"
+
+#include <png.h>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -13,7 +15,6 @@
 #include <stdexcept>
 
 namespace {
-
 
 void BoxPass(const TMask &in, TMask &out, int radius, bool horizontal)
 {
@@ -31,6 +32,9 @@ void BoxPass(const TMask &in, TMask &out, int radius, bool horizontal)
     }
 }
 
+// A colour channel 0..1 as a byte, rounded; values outside 0..1 are held to it first.
+std::uint8_t ChannelByte(float v) { return std::uint8_t(std::lround(Clamp01(v) * 255.0f)); }
+
 } // namespace
 
 void TCanvas::Paint(const TMask &mask, int x0, int y0, const std::function<TColor(int, int)> &color, float opacity)
@@ -44,7 +48,7 @@ void TCanvas::Paint(const TMask &mask, int x0, int y0, const std::function<TColo
             if (cover <= 0)
                 continue;
             const TColor c = color(x, y);
-            const float sa = std::clamp(c.a * cover, 0.0f, 1.0f);
+            const float sa = Clamp01(c.a * cover);
             TColor &d = at(x, y);
             const float oa = sa + d.a * (1 - sa);
             if (oa <= 0)
@@ -56,39 +60,75 @@ void TCanvas::Paint(const TMask &mask, int x0, int y0, const std::function<TColo
         }
 }
 
-void TCanvas::Save(const std::string &path) const
+void TCanvas::Save(const std::string &path, bool alpha) const
 {
-    std::vector<std::uint8_t> bytes(px.size() * 4);
-    auto byte = [](float v) { return std::uint8_t(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
+    const std::size_t channels = alpha ? 4 : 3;
+    std::vector<std::uint8_t> bytes(px.size() * channels);
     for (std::size_t i = 0; i < px.size(); ++i) {
-        bytes[i * 4 + 0] = byte(px[i].r);
-        bytes[i * 4 + 1] = byte(px[i].g);
-        bytes[i * 4 + 2] = byte(px[i].b);
-        bytes[i * 4 + 3] = byte(px[i].a);
+        bytes[i * channels + 0] = ChannelByte(px[i].r);
+        bytes[i * channels + 1] = ChannelByte(px[i].g);
+        bytes[i * channels + 2] = ChannelByte(px[i].b);
+        if (alpha)
+            bytes[i * channels + 3] = ChannelByte(px[i].a);
     }
-    if (!WritePng(path, w, h, bytes))
+    bool ok = false;
+    if (alpha) {
+        ok = WritePng(path, w, h, bytes);
+    } else {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = png_uint_32(w);
+        image.height = png_uint_32(h);
+        image.format = PNG_FORMAT_RGB;
+        ok = png_image_write_to_file(&image, path.c_str(), 0, bytes.data(), 0, nullptr) != 0;
+        png_image_free(&image);
+    }
+    if (!ok)
         throw std::runtime_error("Cannot write \"" + path + "\"");
 }
 
-TFont::TFont(const std::string &path)
+TCanvas Downsample(const TCanvas &canvas, int factor)
 {
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    if (FT_Init_FreeType(&library) != 0)
-        throw std::runtime_error("FreeType does not start");
-    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-        FT_Done_FreeType(library);
-        throw std::runtime_error("Cannot open the font \"" + path + "\"");
-    }
-    Library = library;
-    Face = face;
+    if (factor <= 0 || canvas.w % factor != 0 || canvas.h % factor != 0)
+        throw std::invalid_argument("Downsample: the factor " + std::to_string(factor) + " does not divide the canvas");
+    TCanvas out(canvas.w / factor, canvas.h / factor);
+    const float n = float(factor * factor);
+    for (int y = 0; y < out.h; ++y)
+        for (int x = 0; x < out.w; ++x) {
+            TColor sum{0, 0, 0, 0};
+            for (int dy = 0; dy < factor; ++dy)
+                for (int dx = 0; dx < factor; ++dx) {
+                    const TColor &c = canvas.px[std::size_t(y * factor + dy) * std::size_t(canvas.w) + std::size_t(x * factor + dx)];
+                    sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a};
+                }
+            out.at(x, y) = {sum.r / n, sum.g / n, sum.b / n, sum.a / n};
+        }
+    return out;
 }
 
-TFont::~TFont()
+void OpenFontFace(const std::string &path, void *&library, void *&face)
 {
-    FT_Done_Face(static_cast<FT_Face>(Face));
-    FT_Done_FreeType(static_cast<FT_Library>(Library));
+    FT_Library ftLibrary = nullptr;
+    FT_Face ftFace = nullptr;
+    if (FT_Init_FreeType(&ftLibrary) != 0)
+        throw std::runtime_error("FreeType does not start");
+    if (FT_New_Face(ftLibrary, path.c_str(), 0, &ftFace) != 0) {
+        FT_Done_FreeType(ftLibrary);
+        throw std::runtime_error("Cannot open the font \"" + path + "\"");
+    }
+    library = ftLibrary;
+    face = ftFace;
 }
+
+void CloseFontFace(void *library, void *face)
+{
+    FT_Done_Face(static_cast<FT_Face>(face));
+    FT_Done_FreeType(static_cast<FT_Library>(library));
+}
+
+TFont::TFont(const std::string &path) { OpenFontFace(path, Library, Face); }
+
+TFont::~TFont() { CloseFontFace(Library, Face); }
 
 TMask TFont::Render(std::string_view utf8, int pixelHeight, int tracking, int margin) const
 {
@@ -156,7 +196,7 @@ TMask Dilate(const TMask &mask, int radius)
                     if (d > radius + 0.5f)
                         continue;
                     // Soft edge on the rim of the disc keeps the outline anti-aliased.
-                    const float rim = std::clamp(radius + 0.5f - d, 0.0f, 1.0f);
+                    const float rim = Clamp01(radius + 0.5f - d);
                     best = std::max(best, mask.get(x + dx, y + dy) * rim);
                 }
             out.at(x, y) = best;

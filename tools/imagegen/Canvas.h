@@ -1,6 +1,6 @@
 #pragma once
-// Float canvases for the image generators: coverage masks, text set with FreeType, blur, and
-// compositing with straight alpha.
+// Float canvases for the image generators: coverage masks, text set with FreeType, blur,
+// compositing with straight alpha, downsampling and PNG output.
 
 #include <functional>
 #include <string>
@@ -30,9 +30,14 @@ struct TCanvas {
 
     // Paints Color (a function of the pixel) over the canvas through Mask placed at (X, Y).
     void Paint(const TMask &mask, int x, int y, const std::function<TColor(int, int)> &color, float opacity = 1);
-    // Writes the canvas as 8-bit PNG; throws std::runtime_error on failure.
-    void Save(const std::string &path) const;
+    // Writes the canvas as 8-bit PNG, RGBA or, without Alpha, RGB alone (for opaque textures); throws
+    // std::runtime_error on failure.
+    void Save(const std::string &path, bool alpha = true) const;
 };
+
+// The canvas scaled down by a whole Factor, each pixel the plain average of a Factor x Factor block;
+// throws std::invalid_argument unless Factor divides both sides.
+TCanvas Downsample(const TCanvas &canvas, int factor);
 
 // A FreeType face; throws std::runtime_error when the font cannot be opened.
 class TFont {
@@ -50,6 +55,12 @@ private:
     void *Library = nullptr;
     void *Face = nullptr;
 };
+
+// Starts a FreeType library of its own and opens the font file Path in it, giving back the
+// FT_Library and FT_Face; throws std::runtime_error when either fails (and leaves nothing open).
+void OpenFontFace(const std::string &path, void *&library, void *&face);
+// Closes what OpenFontFace opened.
+void CloseFontFace(void *library, void *face);
 
 // Box blur of radius R, three passes (close to a Gaussian).
 TMask Blur(const TMask &mask, int radius);

@@ -1,5 +1,7 @@
 #include "tools/imagegen/Noise.h"
 
+#include "tools/imagegen/GenMath.h"
+
 #include <cmath>
 
 namespace {
@@ -8,23 +10,18 @@ float Lattice(int x, int y, int period, std::uint32_t seed)
 {
     x = ((x % period) + period) % period;
     y = ((y % period) + period) % period;
-    std::uint32_t h = std::uint32_t(x) * 374761393u + std::uint32_t(y) * 668265263u + seed * 2246822519u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    h ^= h >> 16;
-    return float(h & 0xFFFFFF) / float(0xFFFFFF);
+    return Unit24(Scramble(std::uint32_t(x) * 374761393u + std::uint32_t(y) * 668265263u + seed * 2246822519u));
 }
-
-float Smooth(float t) { return t * t * (3 - 2 * t); }
 
 } // namespace
 
 float ValueNoise(float x, float y, int period, std::uint32_t seed)
 {
     const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
-    const float fx = Smooth(x - float(x0)), fy = Smooth(y - float(y0));
+    const float fx = SmoothStep(x - float(x0)), fy = SmoothStep(y - float(y0));
     const float a = Lattice(x0, y0, period, seed), b = Lattice(x0 + 1, y0, period, seed);
     const float c = Lattice(x0, y0 + 1, period, seed), d = Lattice(x0 + 1, y0 + 1, period, seed);
-    return (a + (b - a) * fx) + ((c + (d - c) * fx) - (a + (b - a) * fx)) * fy;
+    return Mix(Mix(a, b, fx), Mix(c, d, fx), fy);
 }
 
 float FractalNoise(float x, float y, int period, int octaves, float gain, std::uint32_t seed)
@@ -39,4 +36,28 @@ float FractalNoise(float x, float y, int period, int octaves, float gain, std::u
         amplitude *= gain;
     }
     return sum / total;
+}
+
+float Noise(float x, float y, float scale, std::uint32_t seed, int octaves, int period)
+{
+    return FractalNoise(x / scale, y / scale, period, octaves, 0.5f, seed);
+}
+
+std::uint32_t Scramble(std::uint32_t h)
+{
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return h ^ (h >> 16);
+}
+
+std::uint32_t HashCell(int x, int y, std::uint32_t seed)
+{
+    return Scramble(std::uint32_t(x) * 73856093u ^ std::uint32_t(y) * 19349663u ^ seed * 83492791u);
+}
+
+std::uint32_t HashInt(std::int32_t a, std::uint32_t seed)
+{
+    std::uint32_t h = std::uint32_t(a) * 2654435761u ^ seed * 2246822519u;
+    h ^= h >> 15;
+    h *= 2246822519u;
+    return h ^ (h >> 13);
 }

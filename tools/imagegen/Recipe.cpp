@@ -3,13 +3,6 @@
 #include <fstream>
 #include <stdexcept>
 
-std::string Trim(const std::string &text)
-{
-    const auto b = text.find_first_not_of(" \t\r");
-    const auto e = text.find_last_not_of(" \t\r");
-    return b == std::string::npos ? std::string() : text.substr(b, e - b + 1);
-}
-
 std::vector<TRecipeLine> ReadRecipeLines(const std::string &path)
 {
     std::ifstream in(path);

@@ -2,6 +2,8 @@
 // The line format of the image recipes under content/: "key value" lines, "#" to the end of a line
 // is a comment, blank lines are skipped.
 
+#include "tools/imagegen/Trim.h"
+
 #include <string>
 #include <vector>
 
@@ -13,6 +15,3 @@ struct TRecipeLine {
 
 // Throws std::runtime_error when the file cannot be opened.
 std::vector<TRecipeLine> ReadRecipeLines(const std::string &path);
-
-// Without leading and trailing blanks, tabs and carriage returns.
-std::string Trim(const std::string &text);

@@ -9,6 +9,7 @@
 //   image NAME | TITLE | SUBTITLE  one logo, written to OUTDIR/NAME (texts in UTF-8)
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/GenMath.h"
 #include "tools/imagegen/Recipe.h"
 
 #include <algorithm>
@@ -77,24 +78,6 @@ TMask Slant(const TMask &mask, float slope)
     return out;
 }
 
-float Mix(float a, float b, float t) { return a + (b - a) * t; }
-
-TColor MixColor(TColor a, TColor b, float t) { return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t), Mix(a.a, b.a, t)}; }
-
-// Polished metal: pale sky above a dark horizon line, bright steel blue below it.
-TColor Chrome(float t)
-{
-    const TColor top{0.80f, 0.90f, 1.00f}, high{1.0f, 1.0f, 1.0f}, horizon{0.10f, 0.22f, 0.42f}, low{0.45f, 0.70f, 0.98f},
-        bottom{0.85f, 0.95f, 1.0f};
-    if (t < 0.45f)
-        return MixColor(top, high, t / 0.45f);
-    if (t < 0.52f)
-        return MixColor(high, horizon, (t - 0.45f) / 0.07f);
-    if (t < 0.8f)
-        return MixColor(horizon, low, (t - 0.52f) / 0.28f);
-    return MixColor(low, bottom, (t - 0.8f) / 0.2f);
-}
-
 void DrawLogo(const TRecipe &recipe, const TLogo &logo, const TFont &titleFont, const TFont &subFont, const std::string &path)
 {
     const int W = recipe.Width, H = recipe.Height;
@@ -120,7 +103,7 @@ void DrawLogo(const TRecipe &recipe, const TLogo &logo, const TFont &titleFont, 
                     continue;
                 const float across = 1 - std::abs(y - y0) / (thick + 0.5f);
                 const float along = 1 - std::abs(x - W * 0.5f) / (W * 0.5f);
-                streak.at(x, y) = std::max(streak.at(x, y), std::clamp(across, 0.0f, 1.0f) * along * along);
+                streak.at(x, y) = std::max(streak.at(x, y), Clamp01(across) * along * along);
             }
     }
     canvas.Paint(Blur(streak, int(std::max(1.0f, unit))), 0, 0, [](int, int) { return TColor{1.0f, 0.62f, 0.15f, 0.9f}; });
@@ -129,7 +112,7 @@ void DrawLogo(const TRecipe &recipe, const TLogo &logo, const TFont &titleFont, 
     canvas.Paint(Blur(outline, int(std::lround(7 * unit))), tx, ty, [](int, int) { return TColor{0.15f, 0.55f, 1.0f, 1.0f}; }, 0.9f);
     canvas.Paint(outline, tx, ty, [](int, int) { return TColor{0.02f, 0.05f, 0.12f, 1.0f}; });
     canvas.Paint(title, tx, ty, [&](int, int y) {
-        return Chrome(std::clamp(float(y - inkTop) / float(std::max(1, inkBottom - inkTop)), 0.0f, 1.0f));
+        return ChromeRamp(Clamp01(float(y - inkTop) / float(std::max(1, inkBottom - inkTop))));
     });
 
     if (!logo.Subtitle.empty()) {

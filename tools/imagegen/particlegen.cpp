@@ -6,6 +6,7 @@
 // camera-facing quad never shows its border.
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/GenMath.h"
 #include "tools/imagegen/Noise.h"
 
 #include <algorithm>
@@ -18,13 +19,6 @@
 namespace {
 
 constexpr int Size = 128;
-
-float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
-float SmoothStep(float a, float b, float x)
-{
-    const float t = Clamp01((x - a) / (b - a));
-    return t * t * (3 - 2 * t);
-}
 
 // Calls Shade with the pixel's position in -1..1 (y up) and its distance from the centre.
 void Draw(const std::string &path, const std::function<TColor(float x, float y, float r)> &shade)
@@ -123,7 +117,7 @@ TColor Spray(float x, float y, float r)
             return float(seed >> 8) / float(1 << 24);
         };
         for (int i = 0; i < 60; ++i) {
-            const float angle = next() * 6.2831853f, distance = std::sqrt(next()) * 0.75f;
+            const float angle = 2 * Pi * next(), distance = std::sqrt(next()) * 0.75f;
             list.push_back({std::cos(angle) * distance, std::sin(angle) * distance, 0.025f + 0.045f * next() * (1 - distance)});
         }
         return list;

@@ -18,10 +18,10 @@ TColor Sky(float y)
         horizon{0.98f, 0.58f, 0.26f};
     const float t = y / Horizon;
     if (t < 0.55f)
-        return MixColor(top, middle, t / 0.55f);
+        return Mix(top, middle, t / 0.55f);
     if (t < 0.88f)
-        return MixColor(middle, low, (t - 0.55f) / 0.33f);
-    return MixColor(low, horizon, (t - 0.88f) / 0.12f);
+        return Mix(middle, low, (t - 0.55f) / 0.33f);
+    return Mix(low, horizon, (t - 0.88f) / 0.12f);
 }
 
 void AddGlow(TColor &c, float x, float y)
@@ -48,11 +48,11 @@ void DrawSkyAndSea(TCanvas &canvas)
                 const float n = FractalNoise(fx / SceneWidth * 6, fy / SceneHeight * 26, 6, 5, 0.55f, 71);
                 const float density = SmoothStep(0.50f, 0.72f, n) * band;
                 const float warm = SmoothStep(250, 480, fy) * 0.6f + std::exp(-std::abs(fx - SunX) / 220) * 0.4f;
-                const TColor cloud = MixColor(TColor{0.10f, 0.10f, 0.17f}, TColor{0.85f, 0.45f, 0.30f}, warm);
-                c = MixColor(c, cloud, density * 0.85f);
+                const TColor cloud = Mix(TColor{0.10f, 0.10f, 0.17f}, TColor{0.85f, 0.45f, 0.30f}, warm);
+                c = Mix(c, cloud, density * 0.85f);
             } else {
                 const float p = (fy - Horizon) / (SceneHeight - Horizon);   // 0 at the horizon, 1 at the bottom
-                c = MixColor(TColor{0.30f, 0.22f, 0.27f}, TColor{0.01f, 0.045f, 0.08f}, std::pow(p, 0.45f));
+                c = Mix(TColor{0.30f, 0.22f, 0.27f}, TColor{0.01f, 0.045f, 0.08f}, std::pow(p, 0.45f));
                 // Waves get finer towards the horizon.
                 const float depth = 1 / (p + 0.06f);
                 const float wave = FractalNoise((fx - SceneWidth / 2) / SceneWidth * 7 * depth + 400,
@@ -64,16 +64,16 @@ void DrawSkyAndSea(TCanvas &canvas)
                 // The sun's road of glitter, widening towards the viewer.
                 const float width = 14 + 150 * p;
                 const float road = std::exp(-std::pow((fx - SunX) / width, 2.0f));
-                const float glitter = std::pow(std::clamp(wave * 1.25f - 0.25f, 0.0f, 1.0f), 5.0f) * road * 2.2f;
+                const float glitter = std::pow(Clamp01(wave * 1.25f - 0.25f), 5.0f) * road * 2.2f;
                 c.r += glitter;
                 c.g += glitter * 0.75f;
                 c.b += glitter * 0.45f;
                 const float haze = std::exp(-(fy - Horizon) / 6.0f) * 0.5f;
-                c = MixColor(c, TColor{0.98f, 0.62f, 0.35f}, haze);
+                c = Mix(c, TColor{0.98f, 0.62f, 0.35f}, haze);
             }
-            c.r = std::clamp(c.r, 0.0f, 1.0f);
-            c.g = std::clamp(c.g, 0.0f, 1.0f);
-            c.b = std::clamp(c.b, 0.0f, 1.0f);
+            c.r = Clamp01(c.r);
+            c.g = Clamp01(c.g);
+            c.b = Clamp01(c.b);
             c.a = 1;
             canvas.at(x, y) = c;
         }
@@ -132,7 +132,7 @@ void DrawOverlay(TCanvas &canvas)
             }
             const float scan = (y % 3 == 0) ? 0.94f : 1.0f;
             const float dx = (x - SceneWidth / 2.0f) / (SceneWidth / 2.0f), dy = (y - SceneHeight / 2.0f) / (SceneHeight / 2.0f);
-            const float vignette = 1 - 0.45f * std::clamp((dx * dx + dy * dy) / 2, 0.0f, 1.0f);
+            const float vignette = 1 - 0.45f * Clamp01((dx * dx + dy * dy) / 2);
             c.r *= scan * vignette;
             c.g *= scan * vignette;
             c.b *= scan * vignette;
@@ -152,20 +152,6 @@ void DrawOverlay(TCanvas &canvas)
         return best;
     }, 1.0f);
     canvas.Paint(corners, 0, 0, [](int, int) { return TColor{0.72f, 0.96f, 0.27f, 0.6f}; });
-}
-
-// Polished metal: pale sky above a dark horizon line, bright steel blue below it.
-TColor Chrome(float t)
-{
-    const TColor top{0.80f, 0.90f, 1.00f}, high{1.0f, 1.0f, 1.0f}, horizon{0.10f, 0.22f, 0.42f}, low{0.45f, 0.70f, 0.98f},
-        bottom{0.85f, 0.95f, 1.0f};
-    if (t < 0.45f)
-        return MixColor(top, high, t / 0.45f);
-    if (t < 0.52f)
-        return MixColor(high, horizon, (t - 0.45f) / 0.07f);
-    if (t < 0.8f)
-        return MixColor(horizon, low, (t - 0.52f) / 0.28f);
-    return MixColor(low, bottom, (t - 0.8f) / 0.2f);
 }
 
 } // namespace
@@ -194,7 +180,7 @@ void DrawTitle(TCanvas &canvas, const TFont &titleFont, const TFont &textFont, c
     canvas.Paint(Blur(outline, 7), tx, ty, [](int, int) { return TColor{0.15f, 0.55f, 1.0f, 1.0f}; }, 0.8f);
     canvas.Paint(outline, tx, ty, [](int, int) { return TColor{0.02f, 0.05f, 0.12f, 1.0f}; });
     canvas.Paint(text, tx, ty, [&](int, int y) {
-        return Chrome(std::clamp(float(y - inkTop) / float(std::max(1, inkBottom - inkTop)), 0.0f, 1.0f));
+        return ChromeRamp(Clamp01(float(y - inkTop) / float(std::max(1, inkBottom - inkTop))));
     });
 
     const TMask sub = textFont.Render(subtitle, 15, 8, 4);

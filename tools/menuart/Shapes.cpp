@@ -3,22 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-float Mix(float a, float b, float t) { return a + (b - a) * t; }
-
-TColor MixColor(TColor a, TColor b, float t) { return {Mix(a.r, b.r, t), Mix(a.g, b.g, t), Mix(a.b, b.b, t), Mix(a.a, b.a, t)}; }
-
-float SmoothStep(float e0, float e1, float x)
-{
-    const float t = std::clamp((x - e0) / (e1 - e0), 0.0f, 1.0f);
-    return t * t * (3 - 2 * t);
-}
-
 TMask Stroke(int w, int h, const std::function<float(float, float)> &distance, float halfWidth)
 {
     TMask m(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            m.at(x, y) = std::clamp(halfWidth + 0.5f - distance(x + 0.5f, y + 0.5f), 0.0f, 1.0f);
+            m.at(x, y) = Clamp01(halfWidth + 0.5f - distance(x + 0.5f, y + 0.5f));
     return m;
 }
 
@@ -27,7 +17,7 @@ TMask Fill(int w, int h, const std::function<float(float, float)> &signedDistanc
     TMask m(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            m.at(x, y) = std::clamp(0.5f - signedDistance(x + 0.5f, y + 0.5f), 0.0f, 1.0f);
+            m.at(x, y) = Clamp01(0.5f - signedDistance(x + 0.5f, y + 0.5f));
     return m;
 }
 
@@ -35,7 +25,7 @@ float SegmentDistance(float x, float y, TPt a, TPt b)
 {
     const float dx = b.x - a.x, dy = b.y - a.y;
     const float len2 = dx * dx + dy * dy;
-    const float t = len2 > 0 ? std::clamp(((x - a.x) * dx + (y - a.y) * dy) / len2, 0.0f, 1.0f) : 0.0f;
+    const float t = len2 > 0 ? Clamp01(((x - a.x) * dx + (y - a.y) * dy) / len2) : 0.0f;
     return std::hypot(x - (a.x + t * dx), y - (a.y + t * dy));
 }
 
@@ -58,21 +48,6 @@ std::function<float(float, float)> PolygonOutline(std::vector<TPt> points)
     };
 }
 
-namespace {
-
-bool Inside(const std::vector<TPt> &poly, float x, float y)
-{
-    bool in = false;
-    for (std::size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
-        const TPt &a = poly[i], &b = poly[j];
-        if ((a.y > y) != (b.y > y) && x < (b.x - a.x) * (y - a.y) / (b.y - a.y) + a.x)
-            in = !in;
-    }
-    return in;
-}
-
-} // namespace
-
 TMask FillPolygon(int w, int h, const std::vector<TPt> &points)
 {
     TMask m(w, h);
@@ -90,7 +65,7 @@ TMask FillPolygon(int w, int h, const std::vector<TPt> &points)
             int hits = 0;
             for (int sy = 0; sy < 4; ++sy)
                 for (int sx = 0; sx < 4; ++sx)
-                    hits += Inside(points, x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4);
+                    hits += InsidePolygon(points, x + (sx + 0.5f) / 4, y + (sy + 0.5f) / 4);
             m.at(x, y) = float(hits) / 16;
         }
     return m;

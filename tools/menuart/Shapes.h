@@ -3,6 +3,7 @@
 // resampling that fits a picture into a power-of-two texture.
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/GenMath.h"
 
 #include <functional>
 #include <utility>
@@ -32,7 +33,3 @@ std::vector<TPt> Place(const std::vector<TPt> &points, float s, float angle, flo
 TCanvas Resample(const TCanvas &in, int w, int h);
 // A mask of the canvas size filled with Value.
 TMask Solid(int w, int h, float value = 1);
-
-float Mix(float a, float b, float t);
-TColor MixColor(TColor a, TColor b, float t);
-float SmoothStep(float e0, float e1, float x);

@@ -123,7 +123,7 @@ TCanvas MainCursor(TColor color, bool lit)
     }, 0.5f);
     canvas.Paint(hair, 0, 0, [&](int x, int y) {
         const float d = std::max(std::abs(x - C), std::abs(y - C));
-        return TColor{color.r, color.g, color.b, (lit ? 0.45f : 0.28f) * std::clamp(1 - (d - 30) / 480, 0.0f, 1.0f)};
+        return TColor{color.r, color.g, color.b, (lit ? 0.45f : 0.28f) * Clamp01(1 - (d - 30) / 480)};
     });
     // The reticle: a ring, a dot and four ticks.
     const TMask reticle = Stroke(CursorSize, CursorSize, [](float x, float y) {
@@ -168,16 +168,15 @@ TCanvas ZoomCursor()
 TCanvas RotateCursor()
 {
     TCanvas canvas(CursorSize, CursorSize);
-    const float pi = 3.14159265f;
     // Twelve dashes on a ring and three arrowheads pointing in.
     const TMask ring = Stroke(CursorSize, CursorSize, [&](float x, float y) {
         const float r = std::hypot(x - C, y - C), a = std::atan2(y - C, x - C);
-        const float slot = std::fmod(a + 2 * pi, 2 * pi / 12) / (2 * pi / 12);
+        const float slot = std::fmod(a + 2 * Pi, 2 * Pi / 12) / (2 * Pi / 12);
         return slot < 0.62f ? std::abs(r - 60) : 1e9f;
     }, 0.9f);
     canvas.Paint(ring, 0, 0, [](int, int) { return TColor{0.72f, 0.96f, 0.27f, 0.55f}; });
     for (int k = 0; k < 3; ++k) {
-        const float a = k * 2 * pi / 3 - pi / 2;
+        const float a = k * 2 * Pi / 3 - Pi / 2;
         const TPt tip{C + 66 * std::cos(a), C + 66 * std::sin(a)};
         const TPt l{C + 78 * std::cos(a - 0.09f), C + 78 * std::sin(a - 0.09f)};
         const TPt rr{C + 78 * std::cos(a + 0.09f), C + 78 * std::sin(a + 0.09f)};
@@ -194,7 +193,7 @@ TCanvas Plate(int w, int h, float cut, TColor fillTop, TColor fillBottom, TColor
     TCanvas canvas(w, h);
     const float cx = w / 2.0f, cy = h / 2.0f, hx = w / 2.0f - 2, hy = h / 2.0f - 2;
     auto shape = [&](float x, float y) { return CutBoxDistance(x, y, cx, cy, hx, hy, cut); };
-    canvas.Paint(Fill(w, h, shape), 0, 0, [&](int, int y) { return MixColor(fillTop, fillBottom, float(y) / h); });
+    canvas.Paint(Fill(w, h, shape), 0, 0, [&](int, int y) { return Mix(fillTop, fillBottom, float(y) / h); });
     // A sheen across the upper half.
     canvas.Paint(Fill(w, h, [&](float x, float y) { return std::max(shape(x, y) + 4, y - h * 0.45f); }), 0, 0,
                  [&](int, int y) { return TColor{1, 1, 1, 0.07f * (1 - float(y) / (h * 0.45f))}; });

@@ -1,14 +1,14 @@
 #include "tools/modelgen/ModelBuilder.h"
 
+#include "core/Bytes.h"
+#include "tools/imagegen/GenMath.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
 namespace {
-
-constexpr float Pi = 3.14159265358979f;
 
 TVector3 Add(const TVector3 &a, const TVector3 &b) { return VectorSet3(a.x + b.x, a.y + b.y, a.z + b.z); }
 TVector3 Sub(const TVector3 &a, const TVector3 &b) { return VectorSubtract(a, b); }
@@ -84,25 +84,11 @@ std::vector<std::array<int, 3>> Triangulate(const std::vector<TPoint2> &p)
     return triangles;
 }
 
-void PutInt(std::vector<std::uint8_t> &out, std::int32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.push_back(std::uint8_t(std::uint32_t(v) >> (8 * i)));
-}
-
-void PutFloat(std::vector<std::uint8_t> &out, float v)
-{
-    std::int32_t bits;
-    std::memcpy(&bits, &v, 4);
-    PutInt(out, bits);
-}
-
-void PutName(std::vector<std::uint8_t> &out, const std::string &name)
+void PutName(TByteWriter &out, const std::string &name)
 {
     if (name.find('\0') != std::string::npos)
         throw std::invalid_argument("A model name holds a zero byte: \"" + name + "\"");
-    out.insert(out.end(), name.begin(), name.end());
-    out.push_back(0);
+    out.ZString(name);
 }
 
 } // namespace
@@ -434,41 +420,41 @@ void TModelBuilder::AddPoint(const std::string &name, const TVector3 &position)
 
 std::vector<std::uint8_t> TModelBuilder::Bytes() const
 {
-    std::vector<std::uint8_t> out;
-    PutInt(out, 2);
-    PutInt(out, std::int32_t(Meshes.size()));
-    PutInt(out, FrameCount);
-    PutInt(out, FramesPerSecond);
+    TByteWriter out;
+    out.Int(2);
+    out.Int(std::int32_t(Meshes.size()));
+    out.Int(FrameCount);
+    out.Int(FramesPerSecond);
     for (const TMeshBuilder &mesh : Meshes) {
         PutName(out, mesh.Name);
-        PutInt(out, std::int32_t(mesh.Vertices.size()));
-        PutInt(out, std::int32_t(mesh.Faces.size()));
-        PutInt(out, std::int32_t(mesh.TexCoords.size()));
+        out.Int(std::int32_t(mesh.Vertices.size()));
+        out.Int(std::int32_t(mesh.Faces.size()));
+        out.Int(std::int32_t(mesh.TexCoords.size()));
         for (const auto *list : {&mesh.Vertices, &mesh.Normals})
             for (const TVector3 &v : *list)
                 for (const float f : {v.x, v.y, v.z})
-                    PutFloat(out, f);
+                    out.Float(f);
         for (const auto &face : mesh.Faces)
             for (const int i : face)
-                PutInt(out, i);
+                out.Int(i);
         for (const auto &uv : mesh.TexCoords)
             for (const float f : uv)
-                PutFloat(out, f);
+                out.Float(f);
         for (const auto &face : mesh.TexFaces)
             for (const int i : face)
-                PutInt(out, i);
+                out.Int(i);
         for (const TModelKey &key : mesh.Keys)
             for (const float f : {key.Position.x, key.Position.y, key.Position.z, key.Rotation.x, key.Rotation.y,
                                   key.Rotation.z, key.Rotation.w})
-                PutFloat(out, f);
+                out.Float(f);
     }
-    PutInt(out, std::int32_t(Points.size()));
+    out.Int(std::int32_t(Points.size()));
     for (const TModelPoint &point : Points) {
         PutName(out, point.Name);
         for (const float f : {point.Position.x, point.Position.y, point.Position.z})
-            PutFloat(out, f);
+            out.Float(f);
     }
-    return out;
+    return std::move(out.Out);
 }
 
 void TModelBuilder::Save(const std::string &path) const

@@ -1,11 +1,12 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include "tools/otmtool/Render.h"
 
-#include "assets/GameClock.h"
+#include "assets/AssetsGL.h"
 #include "assets/OTMModel.h"
 #include "assets/TextureLib.h"
 #include "assets/VertexBuffers.h"
 #include "core/Png.h"
+#include "core/View.h"
 
 #include <IL/il.h>
 #include <SDL.h>
@@ -221,6 +222,7 @@ void RenderModel(const std::string &file, const std::string &out, const TRenderO
     if (options.Width < 1 || options.Height < 1 || options.Width > 4096 || options.Height > 4096)
         throw std::runtime_error("The picture size must be 1 to 4096 pixels each way");
     TOffscreen target(options.Width * Supersampling, options.Height * Supersampling);
+    InstallGLAssets();
     ilInit();
     const auto textures = std::make_unique<TTextureLib>();
     TextureLib = textures.get();

@@ -16,6 +16,7 @@
 // swallowed and the next token starts empty) or emit-keep (complete, and its text starts the next
 // token as well). "#" starts a comment.
 
+#include "core/Bytes.h"
 #include "data/Extractor.h"
 #include "script/Parser.h"
 
@@ -177,23 +178,17 @@ std::vector<TParserState> BuildTable(const std::vector<TStateSource> &states)
     return table;
 }
 
-void PutWord(std::string &out, std::int32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out += char(std::uint32_t(value) >> (8 * i) & 0xFF);
-}
-
 void WriteTable(const std::vector<TParserState> &table, const std::string &path)
 {
-    std::string bytes;
-    PutWord(bytes, std::int32_t(table.size()));
+    TByteWriter bytes;
+    bytes.Int(std::int32_t(table.size()));
     for (const TParserState &state : table)
         for (const TParserTransition &t : state) {
-            PutWord(bytes, t.Next);
-            PutWord(bytes, t.Action);
+            bytes.Int(t.Next);
+            bytes.Int(t.Action);
         }
     std::ofstream out(path, std::ios::binary);
-    if (!out.write(bytes.data(), std::streamsize(bytes.size())) || !out.flush())
+    if (!out.write(reinterpret_cast<const char *>(bytes.Out.data()), std::streamsize(bytes.Size())) || !out.flush())
         throw std::runtime_error("Cannot write \"" + path + "\"");
 }
 

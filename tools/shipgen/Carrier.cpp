@@ -198,7 +198,7 @@ void PaintFlightDeck(TPainter &painter)
         for (std::size_t i = 0; i < DeckOutline.size(); ++i)
             edge = std::min(edge, SegmentDistance(x, y, DeckOutline[i], DeckOutline[(i + 1) % DeckOutline.size()]));
         TColor c = Shade(deck, 1 - 0.06f * (std::fabs(std::fmod(y + 300, 10.0f) - 5) > 4.9f));
-        c = Shade(c, 0.93f + 0.1f * Grime(x, y, 0.7f, 6001) + 0.08f * (Grime(x, y, 12, 6003) - 0.5f));
+        c = Shade(c, 0.93f + 0.1f * Noise(x, y, 0.7f, 6001) + 0.08f * (Noise(x, y, 12, 6003) - 0.5f));
         // Landing area: edge lines, a dashed centre line, touchdown marks and tyre streaks.
         const float lx = x - LandEnd.x, ly = y - LandEnd.y;
         const float a = lx * ux + ly * uy, d = lx * uy - ly * ux;   // along the landing axis, and off it
@@ -208,7 +208,7 @@ void PaintFlightDeck(TPainter &painter)
             if (std::fabs(d) < 0.4f && std::fmod(a + 400, 12.0f) < 7)
                 c = white;
             if (a > 5 && a < 45 && std::fabs(d) < 9)
-                c = Mix(c, Rgb(0.12f, 0.12f, 0.13f), 0.35f * Clamp01((Grime(d * 4, a * 0.15f, 1, 6005) - 0.45f) * 3));
+                c = MixClamped(c, Rgb(0.12f, 0.12f, 0.13f), 0.35f * Clamp01((Noise(d * 4, a * 0.15f, 1, 6005) - 0.45f) * 3));
             if (a > -2 && a < 2 && std::fabs(d) > 2 && std::fabs(d) < 9 && std::fmod(std::fabs(d), 2.0f) < 1.2f)
                 c = white;
         }

@@ -107,7 +107,7 @@ void PaintFittings(TPainter &painter, const TSkins &skins, const TTeam &team, bo
     painter.Fill(l.Swatch[0], 1, 1, [&](float u, float v) {
         const bool band = std::fabs(std::fmod(v * 4, 1.0f) - 0.5f) < 0.08f;
         TColor c = band ? Rgb(0.9f, 0.9f, 0.88f) : Rgb(0.92f, 0.42f, 0.08f);
-        return Shade(c, 0.9f + 0.15f * Grime(u * 8, v * 8, 1, painter.Seed + 5));
+        return Shade(c, 0.9f + 0.15f * Noise(u * 8, v * 8, 1, painter.Seed + 5));
     });
     // Radar: a dark lattice.
     painter.Fill(l.Swatch[1], 1, 1, [&](float u, float v) {
@@ -116,11 +116,11 @@ void PaintFittings(TPainter &painter, const TSkins &skins, const TTeam &team, bo
     });
     // Burnt black: funnel caps, barrels, the broken insides of a wreck.
     painter.Fill(l.Swatch[2], 1, 1, [&](float u, float v) {
-        return Shade(Rgb(0.10f, 0.10f, 0.11f), 0.8f + 0.4f * Grime(u * 6, v * 6, 1, painter.Seed + 7));
+        return Shade(Rgb(0.10f, 0.10f, 0.11f), 0.8f + 0.4f * Noise(u * 6, v * 6, 1, painter.Seed + 7));
     });
     // The spare swatch: the team colour, for flags and bands.
     painter.Fill(l.Swatch[3], 1, 1, [&](float u, float v) {
-        return Shade(team.Marking, 0.9f + 0.15f * Grime(u * 6, v * 6, 1, painter.Seed + 9));
+        return Shade(team.Marking, 0.9f + 0.15f * Noise(u * 6, v * 6, 1, painter.Seed + 9));
     });
 }
 

@@ -12,14 +12,6 @@ const TSkins Skins = StandardSkins(Layout);
 // The cargo ship's containers live in the spare swatch: a wall of them 20 m wide, four high.
 const TSkin Containers = {Layout.UV(Layout.Swatch[3]), 20, 10.4f};
 
-std::uint32_t Hash(int a)
-{
-    std::uint32_t h = std::uint32_t(a) * 2654435761u;
-    h ^= h >> 15;
-    h *= 2246822519u;
-    return h ^ (h >> 13);
-}
-
 // The accommodation block aft: decks of 2.8 m up to the bridge, its wings, the funnel behind it,
 // lifeboats on both sides.
 void Accommodation(TMeshBuilder &m, float deck, float yBack, float yFront, float half, int levels, float funnelY,
@@ -89,7 +81,7 @@ void CargoBuild(TMeshBuilder &m, int detail)
         const float half = std::min(9.8f, std::min(Cargo.DeckHalfWidthAt(y - 6), Cargo.DeckHalfWidthAt(y + 6)) - 1.0f);
         // Each bay in two stacks of two to four tiers.
         for (const int side : {-1, 1}) {
-            const int tiers = 2 + int(Hash(int(b) * 2 + (side > 0)) % 3);
+            const int tiers = 2 + int(HashInt(int(b) * 2 + (side > 0)) % 3);
             const float x0 = side < 0 ? -half : 0.1f, x1 = side < 0 ? -0.1f : half;
             Block(m, V3(x0, y - 6.1f, deck - 0.2f), V3(x1, y + 6.1f, deck + 0.8f + 2.6f * float(tiers)), Containers, Containers);
         }
@@ -166,13 +158,13 @@ TCanvas CargoPaint(int side)
                               Rgb(0.55f, 0.40f, 0.22f), Rgb(0.15f, 0.55f, 0.60f)};
     painter.Fill(Layout.Swatch[3], Containers.MetresU, Containers.MetresV, [&](float x, float y) {
         const int column = int(std::floor(x / 2.5f)), tier = int(std::floor(y / 2.6f));
-        TColor c = palette[Hash(column * 31 + tier * 7 + side * 101) % std::size(palette)];
+        TColor c = palette[HashInt(column * 31 + tier * 7 + side * 101) % std::size(palette)];
         const float fx = x - float(column) * 2.5f, fy = y - float(tier) * 2.6f;
         if (fx < 0.12f || fx > 2.38f || fy < 0.1f || fy > 2.5f)
             c = Shade(c, 0.45f);
         else if (std::fmod(fx, 0.3f) < 0.1f)
             c = Shade(c, 0.85f);
-        return Shade(c, 0.9f + 0.15f * Grime(x, y, 1.5f, 4400));
+        return Shade(c, 0.9f + 0.15f * Noise(x, y, 1.5f, 4400));
     });
     return painter.Canvas;
 }

@@ -7,9 +7,6 @@
 
 namespace {
 
-TVector3 Add(const TVector3 &a, const TVector3 &b) { return V3(a.x + b.x, a.y + b.y, a.z + b.z); }
-TVector3 Sub(const TVector3 &a, const TVector3 &b) { return V3(a.x - b.x, a.y - b.y, a.z - b.z); }
-
 float Area2(const std::vector<TPoint2> &p)
 {
     float area = 0;
@@ -22,7 +19,7 @@ float Area2(const std::vector<TPoint2> &p)
 void Tri(TMeshBuilder &m, int a, int b, int c, int ta, int tb, int tc)
 {
     const TVector3 &pa = m.Vertices[std::size_t(a)], &pb = m.Vertices[std::size_t(b)], &pc = m.Vertices[std::size_t(c)];
-    if (VectorLength(VectorCross(Sub(pb, pa), Sub(pc, pa))) < 1e-5f)
+    if (VectorLength(VectorCross(pb - pa, pc - pa)) < 1e-5f)
         return;
     m.Face(a, b, c, ta, tb, tc);
 }
@@ -145,13 +142,13 @@ void Frustum(TMeshBuilder &m, const std::vector<TPoint2> &baseIn, float z0, cons
         float perimeter = 0;
         std::vector<float> along(1, 0.0f);
         for (std::size_t i = 0; i < n; ++i) {
-            faceNormal[i] = VectorNormalizeSafe(VectorCross(Sub(b(i + 1), b(i)), Sub(t(i), b(i))));
+            faceNormal[i] = VectorNormalizeSafe(VectorCross(b(i + 1) - b(i), t(i) - b(i)));
             perimeter += std::hypot(base[(i + 1) % n].x - base[i].x, base[(i + 1) % n].y - base[i].y);
             along.push_back(perimeter);
         }
         std::vector<int> vb, vt, tb, tt;
         for (std::size_t i = 0; i <= n; ++i) {
-            const TVector3 normal = VectorNormalizeSafe(Add(faceNormal[(i + n - 1) % n], faceNormal[i % n]));
+            const TVector3 normal = VectorNormalizeSafe(faceNormal[(i + n - 1) % n] + faceNormal[i % n]);
             const float u = walls.UV.U0 + (walls.UV.U1 - walls.UV.U0) * along[i] / perimeter;
             vb.push_back(m.Vertex(b(i), normal));
             vt.push_back(m.Vertex(t(i), normal));
@@ -201,8 +198,8 @@ void SideSurface(TMeshBuilder &m, const std::function<TVector3(float, float)> &f
     std::vector<std::vector<int>> vs(ns, std::vector<int>(nl)), vp = vs, ts = vs, tp = vs;
     for (std::size_t i = 0; i < ns; ++i)
         for (std::size_t j = 0; j < nl; ++j) {
-            const TVector3 ds = Sub(p[std::min(i + 1, ns - 1)][j], p[i > 0 ? i - 1 : 0][j]);
-            const TVector3 dl = Sub(p[i][std::min(j + 1, nl - 1)], p[i][j > 0 ? j - 1 : 0]);
+            const TVector3 ds = p[std::min(i + 1, ns - 1)][j] - p[i > 0 ? i - 1 : 0][j];
+            const TVector3 dl = p[i][std::min(j + 1, nl - 1)] - p[i][j > 0 ? j - 1 : 0];
             TVector3 n = VectorNormalizeSafe(VectorCross(ds, dl));
             if (VectorLength(n) < 0.5f)
                 n = V3(1, 0, 0);
@@ -362,7 +359,7 @@ void BuildHull(TMeshBuilder &m, const THull &hull, const TLayout &layout, int de
             std::reverse(ring.begin(), ring.end());
         TVector3 centre;
         for (const TVector3 &q : ring)
-            centre = Add(centre, VectorScale(q, 1.0f / float(ring.size())));
+            centre = centre + VectorScale(q, 1.0f / float(ring.size()));
         const TVector3 normal = V3(0, facingBack ? -1.0f : 1.0f, 0);
         const int c = m.Vertex(centre, normal), cuv = uv(centre);
         std::vector<int> rim, rimUV;
@@ -453,7 +450,7 @@ void PoseKey(TMeshBuilder &m, int frame, const TVector3 &pivot, const TVector4 &
 {
     const TMatrix4 turn = QuaternionToMatrix(rotation, V3(0, 0, 0));
     const TVector3 turned = MatrixTransformPoint(pivot, turn);
-    m.SetKey(frame, Add(Sub(pivot, turned), offset), rotation);
+    m.SetKey(frame, pivot - turned + offset, rotation);
 }
 
 void Sink(TMeshBuilder &m, int frames, const TVector3 &pivot, const std::vector<TSinkKey> &keys)
@@ -465,9 +462,8 @@ void Sink(TMeshBuilder &m, int frames, const TVector3 &pivot, const std::vector<
             ++k;
         const TSinkKey &a = keys[k], &b = keys[std::min(k + 1, keys.size() - 1)];
         const float w = b.T > a.T ? SmoothStep((t - a.T) / (b.T - a.T)) : 1;
-        auto mix = [&](float x, float y) { return x + (y - x) * w; };
-        PoseKey(m, f, pivot, Attitude(Radians(mix(a.Pitch, b.Pitch)), Radians(mix(a.Roll, b.Roll))),
-                V3(0, mix(a.Ahead, b.Ahead), -mix(a.Down, b.Down)));
+        PoseKey(m, f, pivot, Attitude(Radians(Mix(a.Pitch, b.Pitch, w)), Radians(Mix(a.Roll, b.Roll, w))),
+                V3(0, Mix(a.Ahead, b.Ahead, w), -Mix(a.Down, b.Down, w)));
     }
 }
 

@@ -3,18 +3,12 @@
 // bodies of revolution mapped by side projection (so waterlines and hull numbers can be painted
 // straight), superstructure blocks mapped at a fixed scale, and key-frame helpers for the wrecks.
 
+#include "tools/imagegen/GenMath.h"
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-constexpr float Pi = 3.14159265358979f;
-
-inline float Radians(float degrees) { return degrees * Pi / 180; }
-inline float Clamp01(float v) { return v < 0 ? 0 : v > 1 ? 1 : v; }
-inline float SmoothStep(float t) { t = Clamp01(t); return t * t * (3 - 2 * t); }
-inline TVector3 V3(float x, float y, float z) { return VectorSet3(x, y, z); }
 
 // A rectangle of the texture in pixels, X1 and Y1 excluded.
 struct TPixRect {

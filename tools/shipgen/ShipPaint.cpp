@@ -1,7 +1,5 @@
 #include "tools/shipgen/ShipPaint.h"
 
-#include "tools/imagegen/Noise.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -9,16 +7,6 @@ namespace {
 
 // A pixel's place inside a region drawn with TLayout::UV (one pixel in from each edge), 0..1.
 float Rel(int p, int lo, int size) { return (float(p) + 0.5f - float(lo + 1)) / float(size - 2); }
-
-std::uint32_t Hash(std::int32_t a, std::uint32_t seed)
-{
-    std::uint32_t h = std::uint32_t(a) * 2654435761u ^ seed * 2246822519u;
-    h ^= h >> 15;
-    h *= 2246822519u;
-    h ^= h >> 13;
-    return h;
-}
-float Hash01(std::int32_t a, std::uint32_t seed) { return float(Hash(a, seed) & 0xFFFF) / 65535.0f; }
 
 float Frac(float v) { return v - std::floor(v); }
 
@@ -39,19 +27,6 @@ const TColor Soot = {0.05f, 0.045f, 0.04f, 1};
 } // namespace
 
 TColor Rgb(float r, float g, float b) { return {r, g, b, 1}; }
-
-TColor Mix(const TColor &a, const TColor &b, float t)
-{
-    t = Clamp01(t);
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
-
-TColor Shade(const TColor &c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
-
-float Grime(float x, float y, float scale, std::uint32_t seed)
-{
-    return FractalNoise(x / scale, y / scale, 4096, 4, 0.5f, seed);
-}
 
 TTeam NavalTeam(int side)
 {
@@ -160,27 +135,27 @@ void TPainter::Hull(const TSideMap &map, bool starboard, const TTeam &team, cons
                     if (q > 0 && q < 2.6f)
                         c = team.Marking;
                     else if (q > 3.0f && q < 3.6f)
-                        c = Mix(team.Marking, Rgb(1, 1, 1), 0.15f);
+                        c = MixClamped(team.Marking, Rgb(1, 1, 1), 0.15f);
                 }
                 for (const float hy : paint.Hawse) {
                     const float hz = deck - 1.9f, d = std::hypot((y - hy) * 0.9f, z - hz);
-                    c = Mix(c, Rgb(0.06f, 0.06f, 0.07f), Disc(d, 0.55f));
+                    c = MixClamped(c, Rgb(0.06f, 0.06f, 0.07f), Disc(d, 0.55f));
                     const float below = hz - z;   // the anchor's rust runs down from the pipe
                     if (below > 0.4f && std::fabs(y - hy) < 0.35f + below * 0.08f)
-                        c = Mix(c, Rust, 0.55f * std::exp(-below / 3));
+                        c = MixClamped(c, Rust, 0.55f * std::exp(-below / 3));
                 }
                 if (paint.PortholeDrop > 0 && y > paint.PortholeFrom && y < paint.PortholeTo) {
                     const float pz = deck - paint.PortholeDrop, cy = std::round(y / 2.4f) * 2.4f;
                     const float d = std::hypot(y - cy, z - pz);
-                    c = Mix(c, Shade(c, 1.25f), Disc(d, 0.30f) - Disc(d, 0.22f));
-                    c = Mix(c, Glass, Disc(d, 0.22f));
+                    c = MixClamped(c, Shade(c, 1.25f), Disc(d, 0.30f) - Disc(d, 0.22f));
+                    c = MixClamped(c, Glass, Disc(d, 0.22f));
                 }
                 // Rust running down from the scuppers under the deck edge.
                 const int k = int(std::floor(y / 7.0f));
-                const float sy = (float(k) + 0.3f + 0.4f * Hash01(k, seed)) * 7.0f, len = 0.8f + 2.5f * Hash01(k, seed + 1);
+                const float sy = (float(k) + 0.3f + 0.4f * Unit16(HashInt(k, seed))) * 7.0f, len = 0.8f + 2.5f * Unit16(HashInt(k, seed + 1));
                 const float drop = deck - 0.35f - z;
                 if (!paint.Tiles && drop > 0 && drop < len && std::fabs(y - sy) < 0.12f + drop * 0.04f)
-                    c = Mix(c, Rust, 0.5f * (1 - drop / len));
+                    c = MixClamped(c, Rust, 0.5f * (1 - drop / len));
                 // The deck edge, a dark rubbing strake.
                 if (z > deck - 0.25f)
                     c = Shade(c, 0.72f);
@@ -192,12 +167,12 @@ void TPainter::Hull(const TSideMap &map, bool starboard, const TTeam &team, cons
                     c = Rgb(0.85f, 0.85f, 0.82f);
             }
             // Weather: vertical streaks and broad patches; more grime near the water.
-            const float streak = Grime(y * 1.6f, z * 0.18f, 1.0f, seed);
-            const float patch = Grime(y, z, 14.0f, seed + 5);
+            const float streak = Noise(y * 1.6f, z * 0.18f, 1.0f, seed);
+            const float patch = Noise(y, z, 14.0f, seed + 5);
             const float nearWater = Clamp01(1 - std::fabs(z - 0.5f) / 3);
             c = Shade(c, 1.0f - 0.13f * streak * streak + 0.10f * (patch - 0.5f) - 0.06f * nearWater);
             if (above)
-                c = Mix(c, Rust, 0.12f * Clamp01((Grime(y, z, 1.5f, seed + 9) - 0.62f) * 5));
+                c = MixClamped(c, Rust, 0.12f * Clamp01((Noise(y, z, 1.5f, seed + 9) - 0.62f) * 5));
             c.a = 1;
             Canvas.at(px, py) = c;
         }
@@ -233,21 +208,21 @@ void TPainter::Deck(const TDeckMap &map, const TTeam &team, const TDeckPaint &pa
             TColor c = team.Deck;
             if (paint.Planks) {
                 const int plank = int(std::floor(x / 0.5f));
-                c = Shade(Mix(wood, team.Deck, 0.25f), 0.92f + 0.12f * Hash01(plank * 7 + int(std::floor(y / 9)), Seed));
+                c = Shade(MixClamped(wood, team.Deck, 0.25f), 0.92f + 0.12f * Unit16(HashInt(plank * 7 + int(std::floor(y / 9)), Seed)));
                 c = Shade(c, 1 - 0.25f * Lines(x, 0.5f, 0.05f, 0.03f));
             } else {
                 c = Shade(c, 1 - 0.08f * Lines(y, 5, 0.1f));
             }
-            c = Shade(c, 0.94f + 0.12f * Grime(x, y, 0.6f, Seed + 31) + 0.08f * (Grime(x, y, 7, Seed + 37) - 0.5f));
+            c = Shade(c, 0.94f + 0.12f * Noise(x, y, 0.6f, Seed + 31) + 0.08f * (Noise(x, y, 7, Seed + 37) - 0.5f));
             for (const float hy : paint.Hatches) {
                 if (std::fabs(y - hy) < paint.HatchLength / 2 && std::fabs(x) < paint.HatchWidth / 2) {
                     const bool rim = std::fabs(y - hy) > paint.HatchLength / 2 - 0.4f || std::fabs(x) > paint.HatchWidth / 2 - 0.4f;
-                    c = Shade(Mix(team.Deck, Rgb(0.30f, 0.30f, 0.30f), 0.3f), rim ? 0.7f : 1 - 0.18f * Lines(y, 1.4f, 0.25f));
+                    c = Shade(MixClamped(team.Deck, Rgb(0.30f, 0.30f, 0.30f), 0.3f), rim ? 0.7f : 1 - 0.18f * Lines(y, 1.4f, 0.25f));
                     c = Shade(c, 1 - 0.25f * Lines(x, paint.HatchWidth / 2, 0.12f));
                 }
             }
             if (paint.Walkway && std::fabs(x) < 0.9f)
-                c = Mix(c, Rgb(0.55f, 0.5f, 0.2f), 0.35f);
+                c = MixClamped(c, Rgb(0.55f, 0.5f, 0.2f), 0.35f);
             for (const float markY : paint.Marks) {
                 if (std::fabs(y - markY) >= paint.MarkSize / 2 || std::fabs(x) >= paint.MarkSize / 2)
                     continue;
@@ -257,12 +232,12 @@ void TPainter::Deck(const TDeckMap &map, const TTeam &team, const TDeckPaint &pa
                 c = team.Marking;
                 if (team.Side == 0) {
                     const float d = std::hypot(mx, my);
-                    c = Mix(c, Rgb(0.95f, 0.95f, 0.95f), Clamp01((0.32f - d) * 60));
-                    c = Mix(c, team.Marking, Clamp01((0.13f - d) * 60));
+                    c = MixClamped(c, Rgb(0.95f, 0.95f, 0.95f), Clamp01((0.32f - d) * 60));
+                    c = MixClamped(c, team.Marking, Clamp01((0.13f - d) * 60));
                 } else if (my < 0.28f && my > -0.25f && std::fabs(mx) < (0.28f - my) * 0.6f) {
                     c = Rgb(0.95f, 0.95f, 0.95f);
                 }
-                c = Shade(c, 0.92f + 0.1f * Grime(x, y, 0.8f, Seed + 3));
+                c = Shade(c, 0.92f + 0.1f * Noise(x, y, 0.8f, Seed + 3));
             }
             // Bollards in pairs along the edges, and the gutter at the edge.
             const float edge = hw - std::fabs(x);
@@ -301,16 +276,16 @@ void TPainter::Walls(const TPixRect &r, const TSkin &skin, const TColor &colour,
         else if (squareWindows) {
             const float wx = std::fabs(Frac(dx / 2.2f) - 0.5f) * 2.2f;
             if (wx < 0.5f && hl > 1.35f && hl < 2.25f)
-                c = wx > 0.42f || hl < 1.43f || hl > 2.17f ? Shade(colour, 0.75f) : Mix(Glass, Rgb(0.4f, 0.5f, 0.6f), (hl - 1.35f) * 0.5f);
+                c = wx > 0.42f || hl < 1.43f || hl > 2.17f ? Shade(colour, 0.75f) : MixClamped(Glass, Rgb(0.4f, 0.5f, 0.6f), (hl - 1.35f) * 0.5f);
         } else {
             const float cx = std::round(dx / 1.8f) * 1.8f, d = std::hypot(dx - cx, hl - 1.8f);
-            c = Mix(c, Shade(colour, 1.2f), Disc(d, 0.27f) - Disc(d, 0.2f));
-            c = Mix(c, Glass, Disc(d, 0.2f));
+            c = MixClamped(c, Shade(colour, 1.2f), Disc(d, 0.27f) - Disc(d, 0.2f));
+            c = MixClamped(c, Glass, Disc(d, 0.2f));
             const float below = 1.55f - hl;
-            if (below > 0 && std::fabs(dx - cx) < 0.08f && below < 0.4f + Hash01(int(cx * 3) + level * 977, seed))
-                c = Mix(c, Rust, 0.35f * (1 - below));
+            if (below > 0 && std::fabs(dx - cx) < 0.08f && below < 0.4f + Unit16(HashInt(int(cx * 3) + level * 977, seed)))
+                c = MixClamped(c, Rust, 0.35f * (1 - below));
         }
-        c = Shade(c, 0.96f - 0.10f * Grime(x * 1.5f, h * 0.3f, 0.8f, seed) + 0.06f * (Grime(x, h, 6, seed + 1) - 0.5f));
+        c = Shade(c, 0.96f - 0.10f * Noise(x * 1.5f, h * 0.3f, 0.8f, seed) + 0.06f * (Noise(x, h, 6, seed + 1) - 0.5f));
         return c;
     });
 }
@@ -323,11 +298,11 @@ void TPainter::Bridge(const TPixRect &r, const TSkin &skin, const TColor &colour
         if (h > 0.45f && h < 0.82f) {
             const float frame = std::fabs(Frac(x / 1.2f) - 0.5f) * 1.2f;
             c = frame > 0.52f || h < 0.48f || h > 0.79f ? Shade(colour, 0.55f)
-                                                        : Mix(Glass, Rgb(0.45f, 0.55f, 0.65f), (h - 0.45f) * 1.2f);
+                                                        : MixClamped(Glass, Rgb(0.45f, 0.55f, 0.65f), (h - 0.45f) * 1.2f);
         } else if (h >= 0.82f && h < 0.88f) {
             c = Shade(colour, 0.6f);   // the sun visor's shadow
         }
-        return Shade(c, 0.95f + 0.08f * (Grime(x, h * 4, 2, Seed + 51) - 0.5f));
+        return Shade(c, 0.95f + 0.08f * (Noise(x, h * 4, 2, Seed + 51) - 0.5f));
     });
 }
 
@@ -336,7 +311,7 @@ void TPainter::Roof(const TPixRect &r, const TSkin &skin, const TColor &colour)
     Fill(r, skin.MetresU, skin.MetresV, [&](float x, float y) {
         TColor c = Shade(colour, 0.9f - 0.07f * Lines(x, 3, 0.06f) - 0.07f * Lines(y, 3, 0.06f));
         const int cell = int(std::floor(x / 4)) * 131 + int(std::floor(y / 4));
-        if (Hash01(cell, Seed + 61) > 0.6f) {   // a vent or hatch in some of the cells
+        if (Unit16(HashInt(cell, Seed + 61)) > 0.6f) {   // a vent or hatch in some of the cells
             const float vx = std::fabs(Frac(x / 4) - 0.5f) * 4, vy = std::fabs(Frac(y / 4) - 0.5f) * 4;
             if (vx < 0.5f && vy < 0.5f)
                 c = vx > 0.4f || vy > 0.4f ? Shade(colour, 0.5f) : Shade(colour, 0.75f);
@@ -344,7 +319,7 @@ void TPainter::Roof(const TPixRect &r, const TSkin &skin, const TColor &colour)
         const float edge = std::min({x, y, skin.MetresU - x, skin.MetresV - y});
         if (edge < 0.2f)
             c = Shade(c, 0.75f);
-        return Shade(c, 0.95f + 0.1f * Grime(x, y, 0.5f, Seed + 63));
+        return Shade(c, 0.95f + 0.1f * Noise(x, y, 0.5f, Seed + 63));
     });
 }
 
@@ -359,9 +334,9 @@ void TPainter::Funnel(const TPixRect &r, const TColor &colour, const TColor &ban
         else if ((v > 0.18f && v < 0.2f) || (v > 0.34f && v < 0.36f))
             c = Rgb(0.92f, 0.92f, 0.9f);
         // Soot from the top, streaking down.
-        const float soot = std::pow(Clamp01(1 - v * 1.6f), 2) * (0.6f + 0.4f * Grime(u * 40, v * 3, 1, Seed + 71));
-        c = Mix(c, Soot, soot * 0.6f);
-        return Shade(c, 0.95f + 0.08f * (Grime(u * 30, v * 10, 2, Seed + 73) - 0.5f));
+        const float soot = std::pow(Clamp01(1 - v * 1.6f), 2) * (0.6f + 0.4f * Noise(u * 40, v * 3, 1, Seed + 71));
+        c = MixClamped(c, Soot, soot * 0.6f);
+        return Shade(c, 0.95f + 0.08f * (Noise(u * 30, v * 10, 2, Seed + 73) - 0.5f));
     });
 }
 
@@ -369,8 +344,8 @@ void TPainter::Metal(const TPixRect &r, const TColor &colour)
 {
     Fill(r, 10, 10, [&](float x, float y) {
         TColor c = Shade(colour, 1 - 0.12f * Lines(y, 2.5f, 0.08f));
-        c = Mix(c, Rust, 0.2f * Clamp01((Grime(x, y, 1.2f, Seed + 81) - 0.6f) * 4));
-        return Shade(c, 0.9f + 0.15f * Grime(x, y, 0.7f, Seed + 83));
+        c = MixClamped(c, Rust, 0.2f * Clamp01((Noise(x, y, 1.2f, Seed + 81) - 0.6f) * 4));
+        return Shade(c, 0.9f + 0.15f * Noise(x, y, 0.7f, Seed + 83));
     });
 }
 
@@ -382,37 +357,18 @@ TCanvas Scorched(const TCanvas &source, std::uint32_t seed)
             const float cell = 16.0f * float(out.w) / 512;   // the same pattern at any texture size
             const float fx = float(x) / cell, fy = float(y) / cell;
             // Soot in patches with soft edges, scorched brown round them, everything dulled by fire.
-            const float n = Grime(fx, fy, 1, seed);
+            const float n = Noise(fx, fy, 1, seed);
             const float soot = SmoothStep((n - 0.58f) / 0.14f);
             const float burn = SmoothStep((n - 0.42f) / 0.15f) * (1 - soot);
             TColor &c = out.at(x, y);
             const float alpha = c.a;
             const float grey = (c.r + c.g + c.b) / 3;
-            c = Mix(c, Rgb(grey, grey, grey), 0.35f);
+            c = MixClamped(c, Rgb(grey, grey, grey), 0.35f);
             c = Shade(c, 0.68f);
-            c = Mix(c, Shade(Rust, 0.8f), 0.35f * burn);
-            c = Mix(c, Soot, 0.8f * soot);
+            c = MixClamped(c, Shade(Rust, 0.8f), 0.35f * burn);
+            c = MixClamped(c, Soot, 0.8f * soot);
             c.a = alpha;
         }
     return out;
 }
 
-TCanvas Downsample(const TCanvas &source, int factor)
-{
-    TCanvas out(source.w / factor, source.h / factor);
-    for (int y = 0; y < out.h; ++y)
-        for (int x = 0; x < out.w; ++x) {
-            TColor sum{0, 0, 0, 0};
-            for (int dy = 0; dy < factor; ++dy)
-                for (int dx = 0; dx < factor; ++dx) {
-                    const TColor &c = source.px[std::size_t((y * factor + dy) * source.w + x * factor + dx)];
-                    sum.r += c.r;
-                    sum.g += c.g;
-                    sum.b += c.b;
-                    sum.a += c.a;
-                }
-            const float n = float(factor * factor);
-            out.at(x, y) = {sum.r / n, sum.g / n, sum.b / n, sum.a / n};
-        }
-    return out;
-}

@@ -4,6 +4,7 @@
 // scorched copy the wrecks wear.
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/Noise.h"
 #include "tools/shipgen/ShipKit.h"
 
 #include <cstdint>
@@ -12,8 +13,6 @@
 #include <string>
 
 TColor Rgb(float r, float g, float b);
-TColor Mix(const TColor &a, const TColor &b, float t);
-TColor Shade(const TColor &c, float k);
 
 // A ship's colours. Side 0 is the player's navy (haze grey, blue markings), side 1 the enemy's
 // (dark grey, red markings).
@@ -82,10 +81,6 @@ private:
     std::unique_ptr<TFont> Font;
 };
 
-// Grime: fractal noise 0..1 at (X, Y) metres with features about Scale metres across.
-float Grime(float x, float y, float scale, std::uint32_t seed);
 // The wreck's copy of a texture: soot, scorching and rust over everything. A sinking wreck is seen
 // for five seconds, so it wears it at half the size.
 TCanvas Scorched(const TCanvas &source, std::uint32_t seed);
-// The texture of a lower-detail model: Factor times smaller each way.
-TCanvas Downsample(const TCanvas &source, int factor);

@@ -154,7 +154,7 @@ TCanvas Paint(const TSubmarine &sub)
     for (const TPixRect &r : {Layout.Walls, Layout.Roof})
         painter.Fill(r, 12, 12, [&](float x, float y) {
             const float seam = std::max(std::fabs(std::fmod(x, 0.9f) - 0.45f), std::fabs(std::fmod(y, 0.9f) - 0.45f));
-            return Shade(team.Super, (seam > 0.42f ? 0.8f : 1.0f) * (0.9f + 0.2f * Grime(x, y, 2, sub.Seed + 1)));
+            return Shade(team.Super, (seam > 0.42f ? 0.8f : 1.0f) * (0.9f + 0.2f * Noise(x, y, 2, sub.Seed + 1)));
         });
     return painter.Canvas;
 }
@@ -223,7 +223,7 @@ TCanvas TorpedoPaint()
             else if (y < -3.6f)
                 c = Rgb(0.18f, 0.19f, 0.17f);
             const float seam = std::fabs(std::fmod(y + 10, 1.6f) - 0.8f);
-            return Shade(c, (seam > 0.77f ? 0.75f : 1.0f) * (0.92f + 0.12f * Grime(y, v * 2, 0.5f, 5201)));
+            return Shade(c, (seam > 0.77f ? 0.75f : 1.0f) * (0.92f + 0.12f * Noise(y, v * 2, 0.5f, 5201)));
         });
     painter.Fill(TorpedoLayout.Swatch[2], 1, 1, [](float, float) { return Rgb(0.14f, 0.15f, 0.13f); });
     return painter.Canvas;

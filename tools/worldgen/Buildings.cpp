@@ -11,17 +11,13 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-
-TVector3 P(float x, float y, float z) { return VectorSet3(x, y, z); }
-
 // Sheet metal, a door or a beam flung out by the blast; its fire or smoke follows it down.
 void Debris(TModelBuilder &model, const std::string &name, const TVector3 &size, const TVector3 &from,
             const TVector3 &travel, float apex, const TUVRect &uv)
 {
     TMeshBuilder &piece = model.AddMesh(name);
     piece.Box(VectorScale(size, -0.5f), VectorScale(size, 0.5f), uv);
-    Animate(piece, P(0, 0, 0), Thrown(travel, apex, 0.03f, 0.7f, VectorNormalize(P(0.3f, 1, 0.4f)), 1), from);
+    Animate(piece, V3(0, 0, 0), Thrown(travel, apex, 0.03f, 0.7f, VectorNormalize(V3(0.3f, 1, 0.4f)), 1), from);
 }
 
 // The points of the burning wreck; every building has an explosion, fires and smoke.
@@ -62,7 +58,7 @@ void MakeHangar(const std::string &folder)
         std::vector<TVector3> section;
         for (int i = 0; i <= 6; ++i) {
             const float a = a0 + (a1 - a0) * float(i) / 6;
-            section.push_back(P(16 * std::cos(a), y, 11 * std::sin(a)));
+            section.push_back(V3(16 * std::cos(a), y, 11 * std::sin(a)));
         }
         return section;
     };
@@ -86,34 +82,34 @@ void MakeHangar(const std::string &folder)
             quarters[i]->Loft({arch(y0, a0, a0 + Pi / 2), arch(y0 + 20, a0, a0 + Pi / 2)}, false, false, part);
         }
         TMeshBuilder &frontWall = model.AddMesh("FrontWall");
-        FlatPolygon(frontWall, wall(20), P(0, 1, 0), P(-1, 0, 0), P(0, 0, 1), UV(atlas, front));
+        FlatPolygon(frontWall, wall(20), V3(0, 1, 0), V3(-1, 0, 0), V3(0, 0, 1), UV(atlas, front));
         TMeshBuilder &backWall = model.AddMesh("BackWall");
-        FlatPolygon(backWall, wall(-20), P(0, -1, 0), P(1, 0, 0), P(0, 0, 1), UV(atlas, back));
+        FlatPolygon(backWall, wall(-20), V3(0, -1, 0), V3(1, 0, 0), V3(0, 0, 1), UV(atlas, back));
 
         TMeshBuilder &annex = model.AddMesh("Annex");
-        TexturedBox(annex, P(16, -10, 0), P(21, 0, 4.5f), UV(atlas, officeRoof), UV(atlas, office), UV(atlas, office));
+        TexturedBox(annex, V3(16, -10, 0), V3(21, 0, 4.5f), UV(atlas, officeRoof), UV(atlas, office), UV(atlas, office));
         TMeshBuilder &apronMesh = model.AddMesh("Apron");
-        TexturedBox(apronMesh, P(-17, 20, 0), P(17, 36, 0.12f), UV(atlas, apron), UV(atlas, apronSide), UV(atlas, apronSide));
+        TexturedBox(apronMesh, V3(-17, 20, 0), V3(17, 36, 0.12f), UV(atlas, apron), UV(atlas, apronSide), UV(atlas, apronSide));
 
         if (!wreck) {
             TMeshBuilder &collision = model.AddMesh("Collision");
-            collision.Box(P(-16, -20, 0), P(16, 20, 11));
-            collision.Box(P(16, -10, 0), P(21, 0, 4.5f));
+            collision.Box(V3(-16, -20, 0), V3(16, 20, 11));
+            collision.Box(V3(16, -10, 0), V3(21, 0, 4.5f));
             return;
         }
         for (int i = 0; i < 4; ++i) {
             const bool right = i % 2 == 0, rear = i < 2;
             const float start = rear ? 0.12f : 0.02f;
-            Animate(*quarters[i], P(right ? 16.0f : -16.0f, 0, 0),
-                    Slump(6.5f, start, start + 0.4f, P(0, 1, 0), right ? 0.55f : -0.55f));
+            Animate(*quarters[i], V3(right ? 16.0f : -16.0f, 0, 0),
+                    Slump(6.5f, start, start + 0.4f, V3(0, 1, 0), right ? 0.55f : -0.55f));
         }
-        Animate(frontWall, P(0, 20, 0), Topple(P(1, 0, 0), -1.35f, 0.1f, 0.55f, 0.3f));
-        Animate(backWall, P(0, -20, 0), Topple(P(1, 0, 0), 0.5f, 0.2f, 0.6f, 1.0f));
-        Animate(annex, P(18, -5, 0), Slump(1.5f, 0.05f, 0.45f, P(1, 0, 0), 0.12f));
-        Debris(model, "FireSheet1", P(3, 6, 0.1f), P(-4, -6, 11), P(-14, -8, -10.9f), 8, UV(atlas, roof));
-        Debris(model, "SmokeSheet2", P(3, 6, 0.1f), P(5, 6, 11), P(12, 10, -10.9f), 6, UV(atlas, roof));
-        WreckPoints(model, {{"ExplosionLarge1", P(0, 0, 6)}, {"FireLarge1", P(-6, -6, 2)}, {"FireLarge2", P(7, 8, 2)},
-                            {"Fire3", P(18, -5, 2.5f)}, {"SmokeLarge1", P(0, 0, 8)}});
+        Animate(frontWall, V3(0, 20, 0), Topple(V3(1, 0, 0), -1.35f, 0.1f, 0.55f, 0.3f));
+        Animate(backWall, V3(0, -20, 0), Topple(V3(1, 0, 0), 0.5f, 0.2f, 0.6f, 1.0f));
+        Animate(annex, V3(18, -5, 0), Slump(1.5f, 0.05f, 0.45f, V3(1, 0, 0), 0.12f));
+        Debris(model, "FireSheet1", V3(3, 6, 0.1f), V3(-4, -6, 11), V3(-14, -8, -10.9f), 8, UV(atlas, roof));
+        Debris(model, "SmokeSheet2", V3(3, 6, 0.1f), V3(5, 6, 11), V3(12, 10, -10.9f), 6, UV(atlas, roof));
+        WreckPoints(model, {{"ExplosionLarge1", V3(0, 0, 6)}, {"FireLarge1", V3(-6, -6, 2)}, {"FireLarge2", V3(7, 8, 2)},
+                            {"Fire3", V3(18, -5, 2.5f)}, {"SmokeLarge1", V3(0, 0, 8)}});
     };
     WriteWithWreck(folder, atlas, 1, 10, recipe, 48);
 }
@@ -140,7 +136,7 @@ void MakeBunker(const std::string &folder)
     // The block: a 22 x 16 m foot, a 18 x 12 m roof, 4.5 m high.
     auto corner = [](int i, bool top) {
         const float sx = (i == 1 || i == 2) ? 1.0f : -1.0f, sy = i >= 2 ? 1.0f : -1.0f;
-        return top ? P(9 * sx, 6 * sy, 4.5f) : P(11 * sx, 8 * sy, 0);
+        return top ? V3(9 * sx, 6 * sy, 4.5f) : V3(11 * sx, 8 * sy, 0);
     };
     const TModelRecipe recipe = [&](TModelBuilder &model, bool wreck) {
         TMeshBuilder &block = model.AddMesh("Walls");
@@ -150,31 +146,31 @@ void MakeBunker(const std::string &folder)
         block.Quad(corner(3, false), corner(0, false), corner(0, true), corner(3, true), UV(atlas, walls));    // left
         TMeshBuilder *slabs[2] = {&model.AddMesh("RoofLeft"), &model.AddMesh("RoofRight")};
         const TUVRect r = UV(atlas, roof);
-        slabs[0]->Quad(P(-9, -6, 4.5f), P(0, -6, 4.5f), P(0, 6, 4.5f), P(-9, 6, 4.5f), {r.U0, r.V0, (r.U0 + r.U1) / 2, r.V1});
-        slabs[1]->Quad(P(0, -6, 4.5f), P(9, -6, 4.5f), P(9, 6, 4.5f), P(0, 6, 4.5f), {(r.U0 + r.U1) / 2, r.V0, r.U1, r.V1});
+        slabs[0]->Quad(V3(-9, -6, 4.5f), V3(0, -6, 4.5f), V3(0, 6, 4.5f), V3(-9, 6, 4.5f), {r.U0, r.V0, (r.U0 + r.U1) / 2, r.V1});
+        slabs[1]->Quad(V3(0, -6, 4.5f), V3(9, -6, 4.5f), V3(9, 6, 4.5f), V3(0, 6, 4.5f), {(r.U0 + r.U1) / 2, r.V0, r.U1, r.V1});
         TMeshBuilder &cupola = model.AddMesh("Cupola");
-        cupola.Cylinder(P(-4, -2, 4.5f), P(-4, -2, 5.6f), 1.3f, 1.1f, 10, true, UV(atlas, metal));
+        cupola.Cylinder(V3(-4, -2, 4.5f), V3(-4, -2, 5.6f), 1.3f, 1.1f, 10, true, UV(atlas, metal));
         TMeshBuilder &mast = model.AddMesh("Mast");
-        mast.Cylinder(P(6, -4, 4.5f), P(6, -4, 14), 0.14f, 0.06f, 6, false, UV(atlas, metal));
-        mast.Box(P(5.5f, -4.5f, 4.5f), P(6.5f, -3.5f, 5.1f), UV(atlas, metal));
+        mast.Cylinder(V3(6, -4, 4.5f), V3(6, -4, 14), 0.14f, 0.06f, 6, false, UV(atlas, metal));
+        mast.Box(V3(5.5f, -4.5f, 4.5f), V3(6.5f, -3.5f, 5.1f), UV(atlas, metal));
         TMeshBuilder &sandbags = model.AddMesh("Sandbags");
-        TexturedBox(sandbags, P(-4, 9.5f, 0), P(4, 11, 1.4f), UV(atlas, bags), UV(atlas, bags), UV(atlas, bags));
+        TexturedBox(sandbags, V3(-4, 9.5f, 0), V3(4, 11, 1.4f), UV(atlas, bags), UV(atlas, bags), UV(atlas, bags));
 
         if (!wreck) {
             TMeshBuilder &collision = model.AddMesh("Collision");
-            collision.Box(P(-11, -8, 0), P(11, 8, 4.5f));
-            collision.Box(P(-4, 9.5f, 0), P(4, 11, 1.4f));
-            collision.Box(P(5.5f, -4.5f, 4.5f), P(6.5f, -3.5f, 14));   // the mast
+            collision.Box(V3(-11, -8, 0), V3(11, 8, 4.5f));
+            collision.Box(V3(-4, 9.5f, 0), V3(4, 11, 1.4f));
+            collision.Box(V3(5.5f, -4.5f, 4.5f), V3(6.5f, -3.5f, 14));   // the mast
             return;
         }
-        Animate(*slabs[0], P(-9, 0, 4.5f), Slump(1.8f, 0.05f, 0.35f, P(0, 1, 0), 0.25f));
-        Animate(*slabs[1], P(9, 0, 4.5f), Slump(1.4f, 0.1f, 0.4f, P(0, 1, 0), -0.2f));
-        Animate(mast, P(6, -4, 4.5f), Topple(P(1, 0, 0), 1.3f, 0.05f, 0.6f, 0.5f));
-        Animate(cupola, P(-4, -2, 5), Thrown(P(-5, -3, -4.5f), 4, 0.02f, 0.5f, P(1, 0, 0), 1));
-        Animate(sandbags, P(0, 10, 0), Slump(0.6f, 0, 0.3f, P(1, 0, 0), -0.1f));
-        Debris(model, "FireDebris1", P(1.5f, 1.2f, 0.4f), P(2, 2, 4.5f), P(8, 10, -4.3f), 6, UV(atlas, roof));
-        WreckPoints(model, {{"ExplosionLarge1", P(0, 0, 4)}, {"FireLarge1", P(0, 0, 3)}, {"SmokeLarge1", P(0, 0, 5)},
-                            {"Smoke2", P(0, 9, 2)}});
+        Animate(*slabs[0], V3(-9, 0, 4.5f), Slump(1.8f, 0.05f, 0.35f, V3(0, 1, 0), 0.25f));
+        Animate(*slabs[1], V3(9, 0, 4.5f), Slump(1.4f, 0.1f, 0.4f, V3(0, 1, 0), -0.2f));
+        Animate(mast, V3(6, -4, 4.5f), Topple(V3(1, 0, 0), 1.3f, 0.05f, 0.6f, 0.5f));
+        Animate(cupola, V3(-4, -2, 5), Thrown(V3(-5, -3, -4.5f), 4, 0.02f, 0.5f, V3(1, 0, 0), 1));
+        Animate(sandbags, V3(0, 10, 0), Slump(0.6f, 0, 0.3f, V3(1, 0, 0), -0.1f));
+        Debris(model, "FireDebris1", V3(1.5f, 1.2f, 0.4f), V3(2, 2, 4.5f), V3(8, 10, -4.3f), 6, UV(atlas, roof));
+        WreckPoints(model, {{"ExplosionLarge1", V3(0, 0, 4)}, {"FireLarge1", V3(0, 0, 3)}, {"SmokeLarge1", V3(0, 0, 5)},
+                            {"Smoke2", V3(0, 9, 2)}});
     };
     WriteWithWreck(folder, atlas, 1, 10, recipe, 56);
 }
@@ -189,8 +185,8 @@ void MakeFuelDepot(const std::string &folder)
     Fill(atlas, tank, [&](int x, int y) {
         TColor c = atlas.at(tank.X0 + x, tank.Y0 + y);
         if (y > 26 && y < 38)
-            c = Shade(TColor{0.72f, 0.16f, 0.1f, 1}, 0.9f + 0.1f * Noise(float(x), float(y), 8, 62, 2));   // the band
-        const float rust = SmoothStep(0.55f, 0.85f, Noise(float(x), float(y) * 0.1f, 6, 63, 3)) * (1 - float(y) / 128);
+            c = Shade(TColor{0.72f, 0.16f, 0.1f, 1}, 0.9f + 0.1f * Noise(float(x), float(y), 8, 62, 2, WorldPeriod));   // the band
+        const float rust = SmoothStep(0.55f, 0.85f, Noise(float(x), float(y) * 0.1f, 6, 63, 3, WorldPeriod)) * (1 - float(y) / 128);
         const float dirt = SmoothStep(90, 128, float(y)) * 0.35f;
         return Shade(Mix(c, {0.45f, 0.28f, 0.15f, 1}, rust * 0.6f), 1 - dirt);
     });
@@ -205,46 +201,46 @@ void MakeFuelDepot(const std::string &folder)
     const float tankX[3] = {-13, 0, 13};
     const TModelRecipe recipe = [&](TModelBuilder &model, bool wreck) {
         TMeshBuilder &base = model.AddMesh("Bund");
-        TexturedBox(base, P(-21, -9, 0), P(21, 9, 0.1f), UV(atlas, ground), UV(atlas, bund), UV(atlas, bund));
-        for (const auto &[lo, hi] : {std::pair{P(-21, -9, 0), P(21, -8.6f, 1.2f)}, std::pair{P(-21, 8.6f, 0), P(21, 9, 1.2f)},
-                                     std::pair{P(-21, -8.6f, 0), P(-20.6f, 8.6f, 1.2f)}, std::pair{P(20.6f, -8.6f, 0), P(21, 8.6f, 1.2f)}})
+        TexturedBox(base, V3(-21, -9, 0), V3(21, 9, 0.1f), UV(atlas, ground), UV(atlas, bund), UV(atlas, bund));
+        for (const auto &[lo, hi] : {std::pair{V3(-21, -9, 0), V3(21, -8.6f, 1.2f)}, std::pair{V3(-21, 8.6f, 0), V3(21, 9, 1.2f)},
+                                     std::pair{V3(-21, -8.6f, 0), V3(-20.6f, 8.6f, 1.2f)}, std::pair{V3(20.6f, -8.6f, 0), V3(21, 8.6f, 1.2f)}})
             TexturedBox(base, lo, hi, UV(atlas, bund), UV(atlas, bund), UV(atlas, bund));
         TMeshBuilder *tanks[3];
         for (int i = 0; i < 3; ++i) {
             tanks[i] = &model.AddMesh("Tank" + std::to_string(i + 1));
-            tanks[i]->Cylinder(P(tankX[i], 0, 0.1f), P(tankX[i], 0, 8.6f), 5.2f, 5.2f, 20, false, UV(atlas, tank));
+            tanks[i]->Cylinder(V3(tankX[i], 0, 0.1f), V3(tankX[i], 0, 8.6f), 5.2f, 5.2f, 20, false, UV(atlas, tank));
         }
         TMeshBuilder &pipes = model.AddMesh("Pipes");
-        pipes.Cylinder(P(-19, -6.4f, 1.5f), P(24, -6.4f, 1.5f), 0.3f, 0.3f, 6, true, UV(atlas, pipe));
+        pipes.Cylinder(V3(-19, -6.4f, 1.5f), V3(24, -6.4f, 1.5f), 0.3f, 0.3f, 6, true, UV(atlas, pipe));
         for (const float x : tankX)
-            pipes.Cylinder(P(x, -6.4f, 1.5f), P(x, -4.9f, 1.5f), 0.25f, 0.25f, 6, false, UV(atlas, pipe));
+            pipes.Cylinder(V3(x, -6.4f, 1.5f), V3(x, -4.9f, 1.5f), 0.25f, 0.25f, 6, false, UV(atlas, pipe));
         TMeshBuilder &pumpHouse = model.AddMesh("PumpHouse");
-        TexturedBox(pumpHouse, P(22, -8, 0), P(27, -2, 3.2f), UV(atlas, houseRoof), UV(atlas, house), UV(atlas, house));
+        TexturedBox(pumpHouse, V3(22, -8, 0), V3(27, -2, 3.2f), UV(atlas, houseRoof), UV(atlas, house), UV(atlas, house));
         GableRoof(pumpHouse, 22, 27, -8, -2, 3.2f, 4.6f, 0.3f, UV(atlas, houseRoof), UV(atlas, gable));
 
         if (!wreck) {
             // The roofs stand on the tanks; in the wreck they are flung off.
             for (int i = 0; i < 3; ++i)
-                tanks[i]->Cone(P(tankX[i], 0, 8.6f), P(tankX[i], 0, 9.9f), 5.4f, 20, UV(atlas, cone));
+                tanks[i]->Cone(V3(tankX[i], 0, 8.6f), V3(tankX[i], 0, 9.9f), 5.4f, 20, UV(atlas, cone));
             TMeshBuilder &collision = model.AddMesh("Collision");
             for (const float x : tankX)
-                collision.Box(P(x - 5.2f, -5.2f, 0), P(x + 5.2f, 5.2f, 9.9f));
-            collision.Box(P(22, -8, 0), P(27, -2, 4.6f));
+                collision.Box(V3(x - 5.2f, -5.2f, 0), V3(x + 5.2f, 5.2f, 9.9f));
+            collision.Box(V3(22, -8, 0), V3(27, -2, 4.6f));
             return;
         }
         const float lean[3] = {0.2f, -0.12f, -0.25f};
         for (int i = 0; i < 3; ++i) {
-            Animate(*tanks[i], P(tankX[i], 0, 0), Slump(4.5f, 0.03f * float(i), 0.35f + 0.05f * float(i), P(0, 1, 0), lean[i]));
+            Animate(*tanks[i], V3(tankX[i], 0, 0), Slump(4.5f, 0.03f * float(i), 0.35f + 0.05f * float(i), V3(0, 1, 0), lean[i]));
             TMeshBuilder &lid = model.AddMesh("FireRoof" + std::to_string(i + 1));
-            lid.Cone(P(0, 0, -0.6f), P(0, 0, 0.7f), 5.4f, 16, UV(atlas, cone));
-            const TVector3 fling = P(9 * float(i - 1) + 3, 10 - 7 * float(i), -8.6f);
-            Animate(lid, P(0, 0, 0), Thrown(fling, 26 - 4 * float(i), 0.02f * float(i), 0.75f, VectorNormalize(P(1, 0.5f, 0)), 1),
-                    P(tankX[i], 0, 9.2f));
+            lid.Cone(V3(0, 0, -0.6f), V3(0, 0, 0.7f), 5.4f, 16, UV(atlas, cone));
+            const TVector3 fling = V3(9 * float(i - 1) + 3, 10 - 7 * float(i), -8.6f);
+            Animate(lid, V3(0, 0, 0), Thrown(fling, 26 - 4 * float(i), 0.02f * float(i), 0.75f, VectorNormalize(V3(1, 0.5f, 0)), 1),
+                    V3(tankX[i], 0, 9.2f));
         }
-        Animate(pipes, P(0, -6.4f, 0), Slump(0.8f, 0.05f, 0.3f, P(1, 0, 0), 0.05f));
-        Animate(pumpHouse, P(24.5f, -5, 0), Slump(1.2f, 0.1f, 0.5f, P(0, 1, 0), 0.15f));
-        WreckPoints(model, {{"Explosion_VeryLarge", P(0, 0, 6)}, {"Fire_VeryLarge1", P(-13, 0, 3)}, {"FireLarge2", P(0, 0, 3)},
-                            {"Fire_VeryLarge3", P(13, 0, 3)}, {"Smoke_VeryLarge1", P(0, 0, 10)}});
+        Animate(pipes, V3(0, -6.4f, 0), Slump(0.8f, 0.05f, 0.3f, V3(1, 0, 0), 0.05f));
+        Animate(pumpHouse, V3(24.5f, -5, 0), Slump(1.2f, 0.1f, 0.5f, V3(0, 1, 0), 0.15f));
+        WreckPoints(model, {{"Explosion_VeryLarge", V3(0, 0, 6)}, {"Fire_VeryLarge1", V3(-13, 0, 3)}, {"FireLarge2", V3(0, 0, 3)},
+                            {"Fire_VeryLarge3", V3(13, 0, 3)}, {"Smoke_VeryLarge1", V3(0, 0, 10)}});
     };
     WriteWithWreck(folder, atlas, 1, 10, recipe, 71);
 }
@@ -255,11 +251,11 @@ void RadarAntenna(TMeshBuilder &mesh, const TVector3 &at, const TUVRect &panel, 
     const float w = 3.0f;
     for (int i = -1; i <= 1; ++i) {
         const float back = i == 0 ? 0.0f : 0.55f;
-        mesh.Transform = Placement(P(at.x + float(i) * w, at.y - back, at.z), P(0, 0, float(i) * 0.18f));
-        mesh.Box(P(-w / 2, -0.15f, 0.3f), P(w / 2, 0.15f, 2.6f), panel);
+        mesh.Transform = Placement(V3(at.x + float(i) * w, at.y - back, at.z), V3(0, 0, float(i) * 0.18f));
+        mesh.Box(V3(-w / 2, -0.15f, 0.3f), V3(w / 2, 0.15f, 2.6f), panel);
     }
     mesh.Transform = MatrixIdentity();
-    mesh.Box(P(at.x - 0.3f, at.y - 1.2f, at.z), P(at.x + 0.3f, at.y, at.z + 1.2f), metal);
+    mesh.Box(V3(at.x - 0.3f, at.y - 1.2f, at.z), V3(at.x + 0.3f, at.y, at.z + 1.2f), metal);
 }
 
 // A radar station: the operations block with its radome, and a lattice tower carrying the
@@ -279,19 +275,19 @@ void MakeRadarStation(const std::string &folder)
     });
     PaintWindows(atlas, ends, {0.74f, 0.73f, 0.68f, 1}, 85, 3, 2, false);
 
-    const TVector3 mount = P(-12, 0, 18.5f);
+    const TVector3 mount = V3(-12, 0, 18.5f);
     const TModelRecipe recipe = [&](TModelBuilder &model, bool wreck) {
         TMeshBuilder &block = model.AddMesh("Block");
-        TexturedBox(block, P(-7, -5, 0), P(7, 5, 5), UV(atlas, roof), UV(atlas, ends), UV(atlas, walls));
+        TexturedBox(block, V3(-7, -5, 0), V3(7, 5, 5), UV(atlas, roof), UV(atlas, ends), UV(atlas, walls));
         TMeshBuilder &radome = model.AddMesh("Radome");
-        radome.Sphere(P(3, 0, 5.8f), P(3, 3, 3), 14, 8, UV(atlas, dome));
+        radome.Sphere(V3(3, 0, 5.8f), V3(3, 3, 3), 14, 8, UV(atlas, dome));
 
         TMeshBuilder &tower = model.AddMesh("Tower");
         const float foot = 2.2f, head = 0.8f, height = 18;
         auto leg = [&](int i, float z) {
             const float s = foot + (head - foot) * z / height;
             const float sx = (i == 1 || i == 2) ? 1.0f : -1.0f, sy = i >= 2 ? 1.0f : -1.0f;
-            return P(mount.x + s * sx, mount.y + s * sy, z);
+            return V3(mount.x + s * sx, mount.y + s * sy, z);
         };
         for (int i = 0; i < 4; ++i) {
             tower.Cylinder(leg(i, 0), leg(i, height), 0.18f, 0.12f, 4, false, UV(atlas, steel));
@@ -301,7 +297,7 @@ void MakeRadarStation(const std::string &folder)
                 tower.Cylinder(leg((i + 1) % 4, z0), leg(i, z1), 0.06f, 0.06f, 4, false, UV(atlas, steel));
             }
         }
-        TexturedBox(tower, P(mount.x - 1.6f, mount.y - 1.6f, height), P(mount.x + 1.6f, mount.y + 1.6f, height + 0.5f),
+        TexturedBox(tower, V3(mount.x - 1.6f, mount.y - 1.6f, height), V3(mount.x + 1.6f, mount.y + 1.6f, height + 0.5f),
                     UV(atlas, steel), UV(atlas, steel), UV(atlas, steel));
 
         if (!wreck) {
@@ -310,22 +306,22 @@ void MakeRadarStation(const std::string &folder)
             // One sweep every four seconds.
             Animate(antenna, mount, [](float t) {
                 TPose pose;
-                pose.Rotation = KeyRotation(P(0, 0, 1), -2 * Pi * t);
+                pose.Rotation = KeyRotation(V3(0, 0, 1), -2 * Pi * t);
                 return pose;
             });
             TMeshBuilder &collision = model.AddMesh("Collision");
-            collision.Box(P(-7, -5, 0), P(7, 5, 8.8f));
-            collision.Box(P(mount.x - foot, mount.y - foot, 0), P(mount.x + foot, mount.y + foot, height + 3));
+            collision.Box(V3(-7, -5, 0), V3(7, 5, 8.8f));
+            collision.Box(V3(mount.x - foot, mount.y - foot, 0), V3(mount.x + foot, mount.y + foot, height + 3));
             return;
         }
-        Animate(tower, P(mount.x, 0, 0), Topple(P(1, 0, 0), 1.5f, 0.08f, 0.65f));
-        Animate(radome, P(3, 0, 5), Thrown(P(10, 5, -2.8f), 3, 0.05f, 0.5f, P(0, 1, 0), 0.6f));
-        Animate(block, P(0, 0, 0), Slump(0.6f, 0.02f, 0.3f, P(0, 1, 0), 0.03f));
+        Animate(tower, V3(mount.x, 0, 0), Topple(V3(1, 0, 0), 1.5f, 0.08f, 0.65f));
+        Animate(radome, V3(3, 0, 5), Thrown(V3(10, 5, -2.8f), 3, 0.05f, 0.5f, V3(0, 1, 0), 0.6f));
+        Animate(block, V3(0, 0, 0), Slump(0.6f, 0.02f, 0.3f, V3(0, 1, 0), 0.03f));
         TMeshBuilder &antenna = model.AddMesh("FireAntenna");
-        RadarAntenna(antenna, P(0, 0, 0), UV(atlas, panel), UV(atlas, steel));
-        Animate(antenna, P(0, 0, 0), Thrown(P(-6, 14, -18.2f), 5, 0.05f, 0.6f, P(0, 1, 0), 1), mount);
-        WreckPoints(model, {{"ExplosionLarge1", P(0, 0, 5)}, {"FireLarge1", P(0, 0, 4)}, {"Fire2", P(-12, 0, 1)},
-                            {"SmokeLarge1", P(2, 0, 7)}});
+        RadarAntenna(antenna, V3(0, 0, 0), UV(atlas, panel), UV(atlas, steel));
+        Animate(antenna, V3(0, 0, 0), Thrown(V3(-6, 14, -18.2f), 5, 0.05f, 0.6f, V3(0, 1, 0), 1), mount);
+        WreckPoints(model, {{"ExplosionLarge1", V3(0, 0, 5)}, {"FireLarge1", V3(0, 0, 4)}, {"Fire2", V3(-12, 0, 1)},
+                            {"SmokeLarge1", V3(2, 0, 7)}});
     };
     WriteWithWreck(folder, atlas, 16, 4, recipe, 86);
 }
@@ -346,41 +342,41 @@ void MakeBarracks(const std::string &folder)
 
     const TModelRecipe recipe = [&](TModelBuilder &model, bool wreck) {
         TMeshBuilder &walls = model.AddMesh("Walls");
-        TexturedBox(walls, P(-5.3f, -15.3f, 0), P(5.3f, 15.3f, 0.4f), UV(atlas, plinth), UV(atlas, plinth), UV(atlas, plinth));
-        walls.Quad(P(5, -15, 0.4f), P(5, 15, 0.4f), P(5, 15, 3.6f), P(5, -15, 3.6f), UV(atlas, sides));      // +x
-        walls.Quad(P(-5, 15, 0.4f), P(-5, -15, 0.4f), P(-5, -15, 3.6f), P(-5, 15, 3.6f), UV(atlas, sides));   // -x
+        TexturedBox(walls, V3(-5.3f, -15.3f, 0), V3(5.3f, 15.3f, 0.4f), UV(atlas, plinth), UV(atlas, plinth), UV(atlas, plinth));
+        walls.Quad(V3(5, -15, 0.4f), V3(5, 15, 0.4f), V3(5, 15, 3.6f), V3(5, -15, 3.6f), UV(atlas, sides));      // +x
+        walls.Quad(V3(-5, 15, 0.4f), V3(-5, -15, 0.4f), V3(-5, -15, 3.6f), V3(-5, 15, 3.6f), UV(atlas, sides));   // -x
         TMeshBuilder &frontEnd = model.AddMesh("FrontEnd");
-        frontEnd.Quad(P(5, 15, 0.4f), P(-5, 15, 0.4f), P(-5, 15, 3.6f), P(5, 15, 3.6f), UV(atlas, ends));
-        frontEnd.Triangle(P(5, 15, 3.6f), P(-5, 15, 3.6f), P(0, 15, 6.2f), UV(atlas, gable));
+        frontEnd.Quad(V3(5, 15, 0.4f), V3(-5, 15, 0.4f), V3(-5, 15, 3.6f), V3(5, 15, 3.6f), UV(atlas, ends));
+        frontEnd.Triangle(V3(5, 15, 3.6f), V3(-5, 15, 3.6f), V3(0, 15, 6.2f), UV(atlas, gable));
         // The porch over the door.
-        frontEnd.Box(P(-2, 15, 3.0f), P(2, 17.5f, 3.2f), UV(atlas, wood));
+        frontEnd.Box(V3(-2, 15, 3.0f), V3(2, 17.5f, 3.2f), UV(atlas, wood));
         for (const float x : {-1.8f, 1.8f})
-            frontEnd.Box(P(x - 0.1f, 17.2f, 0.4f), P(x + 0.1f, 17.4f, 3.0f), UV(atlas, wood));
+            frontEnd.Box(V3(x - 0.1f, 17.2f, 0.4f), V3(x + 0.1f, 17.4f, 3.0f), UV(atlas, wood));
         TMeshBuilder &backEnd = model.AddMesh("BackEnd");
-        backEnd.Quad(P(-5, -15, 0.4f), P(5, -15, 0.4f), P(5, -15, 3.6f), P(-5, -15, 3.6f), UV(atlas, ends));
-        backEnd.Triangle(P(-5, -15, 3.6f), P(5, -15, 3.6f), P(0, -15, 6.2f), UV(atlas, gable));
+        backEnd.Quad(V3(-5, -15, 0.4f), V3(5, -15, 0.4f), V3(5, -15, 3.6f), V3(-5, -15, 3.6f), UV(atlas, ends));
+        backEnd.Triangle(V3(-5, -15, 3.6f), V3(5, -15, 3.6f), V3(0, -15, 6.2f), UV(atlas, gable));
         TMeshBuilder &left = model.AddMesh("RoofLeft"), &right = model.AddMesh("RoofRight");
         GableRoof(left, -5, 5, -15, 15, 3.6f, 6.2f, 0.6f, UV(atlas, roof), UV(atlas, gable), RoofLeft);
         GableRoof(right, -5, 5, -15, 15, 3.6f, 6.2f, 0.6f, UV(atlas, roof), UV(atlas, gable), RoofRight);
         TMeshBuilder &chimney = model.AddMesh("Chimney");
-        TexturedBox(chimney, P(1.6f, 7.5f, 4.5f), P(2.6f, 8.5f, 7.4f), UV(atlas, brick), UV(atlas, brick), UV(atlas, brick));
+        TexturedBox(chimney, V3(1.6f, 7.5f, 4.5f), V3(2.6f, 8.5f, 7.4f), UV(atlas, brick), UV(atlas, brick), UV(atlas, brick));
 
         if (!wreck) {
             TMeshBuilder &collision = model.AddMesh("Collision");
-            collision.Box(P(-5.6f, -15.6f, 0), P(5.6f, 15.6f, 6.2f));
-            collision.Box(P(-2, 15.6f, 0), P(2, 17.5f, 3.2f));            // the porch
-            collision.Box(P(1.6f, 7.5f, 6.2f), P(2.6f, 8.5f, 7.4f));      // the chimney
+            collision.Box(V3(-5.6f, -15.6f, 0), V3(5.6f, 15.6f, 6.2f));
+            collision.Box(V3(-2, 15.6f, 0), V3(2, 17.5f, 3.2f));            // the porch
+            collision.Box(V3(1.6f, 7.5f, 6.2f), V3(2.6f, 8.5f, 7.4f));      // the chimney
             return;
         }
-        Animate(left, P(-5, 0, 3.6f), Slump(3.0f, 0.05f, 0.4f, P(0, 1, 0), 0.5f));
-        Animate(right, P(5, 0, 3.6f), Slump(3.2f, 0.1f, 0.45f, P(0, 1, 0), -0.45f));
-        Animate(frontEnd, P(0, 15, 0.4f), Topple(P(1, 0, 0), -1.4f, 0.15f, 0.6f, 0.3f));
-        Animate(backEnd, P(0, -15, 0.4f), Topple(P(1, 0, 0), 0.35f, 0.2f, 0.5f, 0.2f));
-        Animate(chimney, P(2.1f, 8, 4.5f), Topple(P(0, 1, 0), 1.4f, 0.02f, 0.4f, 1.5f));
-        Animate(walls, P(0, 0, 0), Slump(0.5f, 0.1f, 0.5f, P(0, 1, 0), 0));
-        Debris(model, "FireBeam1", P(0.4f, 5, 0.4f), P(-2, 3, 5), P(-12, 4, -4.8f), 6, UV(atlas, wood));
-        WreckPoints(model, {{"ExplosionLarge1", P(0, 0, 3)}, {"FireLarge1", P(0, -6, 2)}, {"FireLarge2", P(0, 7, 2)},
-                            {"SmokeLarge1", P(0, 0, 5)}});
+        Animate(left, V3(-5, 0, 3.6f), Slump(3.0f, 0.05f, 0.4f, V3(0, 1, 0), 0.5f));
+        Animate(right, V3(5, 0, 3.6f), Slump(3.2f, 0.1f, 0.45f, V3(0, 1, 0), -0.45f));
+        Animate(frontEnd, V3(0, 15, 0.4f), Topple(V3(1, 0, 0), -1.4f, 0.15f, 0.6f, 0.3f));
+        Animate(backEnd, V3(0, -15, 0.4f), Topple(V3(1, 0, 0), 0.35f, 0.2f, 0.5f, 0.2f));
+        Animate(chimney, V3(2.1f, 8, 4.5f), Topple(V3(0, 1, 0), 1.4f, 0.02f, 0.4f, 1.5f));
+        Animate(walls, V3(0, 0, 0), Slump(0.5f, 0.1f, 0.5f, V3(0, 1, 0), 0));
+        Debris(model, "FireBeam1", V3(0.4f, 5, 0.4f), V3(-2, 3, 5), V3(-12, 4, -4.8f), 6, UV(atlas, wood));
+        WreckPoints(model, {{"ExplosionLarge1", V3(0, 0, 3)}, {"FireLarge1", V3(0, -6, 2)}, {"FireLarge2", V3(0, 7, 2)},
+                            {"SmokeLarge1", V3(0, 0, 5)}});
     };
     WriteWithWreck(folder, atlas, 1, 10, recipe, 98);
 }

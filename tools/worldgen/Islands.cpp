@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-
 // Triangle budgets: the island as drawn near, its collision mesh, and the two far variants.
 constexpr int DetailTriangles = 3900;
 constexpr int CollisionTriangles = 2000;
@@ -32,13 +30,13 @@ float Mound(float q, float power, float drop)
 float AroundNoise(float x, float y, float features, std::uint32_t seed, int octaves = 3)
 {
     const float a = std::atan2(y, x);
-    return Noise(1000 + 100 * std::cos(a), 1000 + 100 * std::sin(a), 100 * 2 * Pi / features / 2, seed, octaves);
+    return Noise(1000 + 100 * std::cos(a), 1000 + 100 * std::sin(a), 100 * 2 * Pi / features / 2, seed, octaves, WorldPeriod);
 }
 
 // Coastlines are never smooth: every shape is looked up at a point pushed about by noise.
 void Warp(float &x, float &y, float amount, float scale, std::uint32_t seed)
 {
-    const float dx = Noise(x, y, scale, seed, 3) - 0.5f, dy = Noise(x, y, scale, seed + 1, 3) - 0.5f;
+    const float dx = Noise(x, y, scale, seed, 3, WorldPeriod) - 0.5f, dy = Noise(x, y, scale, seed + 1, 3, WorldPeriod) - 0.5f;
     x += 2 * amount * dx;
     y += 2 * amount * dy;
 }
@@ -57,7 +55,7 @@ TIslandRecipe Atoll()
         const float ring = 640 + 50 * (AroundNoise(x, y, 5, 203) - 0.5f);
         const float width = 55 + 130 * std::pow(std::max(0.0f, std::cos(a)), 4.0f) + 30 * (AroundNoise(x, y, 9, 204) - 0.5f);
         const float q = std::fabs(radius - ring) / std::max(width, 1.0f);
-        const float land = 7 * Mound(q, 1.0f, 3) + 1.6f * (Noise(x, y, 35, 205, 3) - 0.5f) * std::max(0.0f, 1 - q);
+        const float land = 7 * Mound(q, 1.0f, 3) + 1.6f * (Noise(x, y, 35, 205, 3, WorldPeriod) - 0.5f) * std::max(0.0f, 1 - q);
         // Two channels through the reef let the lagoon meet the sea.
         float open = 1;
         for (const float channel : {2.25f, 3.95f})
@@ -94,7 +92,7 @@ TIslandRecipe Volcano()
         const float gully = AroundNoise(x * (1 + 0.3f * t), y, 14, 214, 2);
         if (t > crater && t < 1)
             h *= 1 - 0.3f * (1 - gully) * SmoothStep(crater, 0.45f, t);
-        return h + 6 * (Noise(x, y, 60, 215, 3) - 0.5f) * std::min(1.0f, std::max(0.0f, 1 - t) * 4);
+        return h + 6 * (Noise(x, y, 60, 215, 3, WorldPeriod) - 0.5f) * std::min(1.0f, std::max(0.0f, 1 - t) * 4);
     };
     r.Sites = {{60, -380, 70}};
     r.Style.SandTop = 2.2f;
@@ -128,16 +126,16 @@ TIslandRecipe Ridge()
         Warp(x, y, 50, 240, 222);
         const float dx = x - cx, dy = y - cy;
         const float a = std::atan2(dx, dy);   // 0 at the top of the arc
-        const float u = std::clamp((a + span) / (2 * span), 0.0f, 1.0f);
+        const float u = Clamp01((a + span) / (2 * span));
         const float along = (std::clamp(a, -span, span) - a) * bend;   // beyond the tips
         const float across = std::hypot(dx, dy) - bend;                 // positive on the open side
         const float tip = std::sqrt(std::max(0.0f, std::sin(Pi * u)));
         const float width = 40 + 260 * tip * (across > 0 ? 0.75f : 1.15f);
         const float q = std::hypot(across, along) / width;
-        const float spine = 30 + 100 * tip * (0.55f + 0.9f * Noise(u * 900, 0, 160, 223, 3)) +
+        const float spine = 30 + 100 * tip * (0.55f + 0.9f * Noise(u * 900, 0, 160, 223, 3, WorldPeriod)) +
                             35 * std::exp(-std::pow((u - 0.62f) / 0.08f, 2.0f));
         const float h = spine * Mound(q, across > 0 ? 1.0f : 1.6f, across > 0 ? 2.2f : 0.9f);
-        return h + 9 * (Noise(x, y, 70, 224, 3) - 0.5f) * std::max(0.0f, 1 - q);
+        return h + 9 * (Noise(x, y, 70, 224, 3, WorldPeriod) - 0.5f) * std::max(0.0f, 1 - q);
     };
     TSite plateau = onArc(0.2f, 0), bay = onArc(0.62f, 170);
     plateau.Radius = 110;
@@ -161,9 +159,9 @@ TIslandRecipe Rock()
     r.Height = [](float x, float y) {
         Warp(x, y, 28, 70, 232);
         const float t = std::hypot(x, y) / (140 * (1 + 0.25f * (AroundNoise(x, y, 6, 233) - 0.5f)));
-        const float cliff = 1 - SmoothStep(0.72f, 0.97f, t + 0.08f * (Noise(x, y, 12, 234, 3) - 0.5f));
+        const float cliff = 1 - SmoothStep(0.72f, 0.97f, t + 0.08f * (Noise(x, y, 12, 234, 3, WorldPeriod) - 0.5f));
         const float shelf = 1.5f * (1 - SmoothStep(0.95f, 1.2f, t));
-        return 44 * cliff + 6 * (Noise(x, y, 25, 235, 3) - 0.5f) * cliff + shelf - 4 * SmoothStep(1.15f, 1.4f, t) - 0.8f;
+        return 44 * cliff + 6 * (Noise(x, y, 25, 235, 3, WorldPeriod) - 0.5f) * cliff + shelf - 4 * SmoothStep(1.15f, 1.4f, t) - 0.8f;
     };
     r.Sites = {{0, 0, 40}};
     r.Style.SandTop = 1.4f;
@@ -188,11 +186,11 @@ TIslandRecipe Twins()
         const float a = 110 * Mound(std::hypot(x + 280, y - 20) / 270, 1.4f, 0.35f);
         const float b = 75 * Mound(std::hypot(x - 300, y + 40) / 220, 1.3f, 0.5f);
         // The neck: a capsule between the two hills.
-        const float t = std::clamp((x + 280) / 580, 0.0f, 1.0f);
+        const float t = Clamp01((x + 280) / 580);
         const float nx = -280 + 580 * t, ny = 20 - 60 * t;
         const float neck = 3.5f * Mound(std::hypot(x - nx, y - ny) / 95, 1.0f, 2.5f);
         const float h = std::max({a, b, neck});
-        return h + 5 * (Noise(x, y, 40, 243, 4) - 0.5f) * SmoothStep(0, 6, h);
+        return h + 5 * (Noise(x, y, 40, 243, 4, WorldPeriod) - 0.5f) * SmoothStep(0, 6, h);
     };
     r.Sites = {{20, -10, 70}};
     r.Style.SandTop = 3.0f;
@@ -216,8 +214,8 @@ void WriteIsland(const std::string &folder, const TIslandRecipe &recipe)
     TModelBuilder lod0, lod1;
     TerrainMesh(lod0.AddMesh("Terrain"), terrain, Lod0Triangles, -1.5f);
     TerrainMesh(lod1.AddMesh("Terrain"), terrain, Lod1Triangles, -1.5f);
-    WriteModel(folder, recipe.Name + "_lod0", lod0, Downscaled(texture, texture.w / 2, texture.h / 2));
-    WriteModel(folder, recipe.Name + "_lod1", lod1, Downscaled(texture, texture.w / 4, texture.h / 4));
+    WriteModel(folder, recipe.Name + "_lod0", lod0, Downsample(texture, 2));
+    WriteModel(folder, recipe.Name + "_lod1", lod1, Downsample(texture, 4));
 }
 
 } // namespace

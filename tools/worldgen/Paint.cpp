@@ -1,27 +1,7 @@
 #include "tools/worldgen/Paint.h"
 
-#include "tools/imagegen/Noise.h"
-
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
-#include <vector>
-
-namespace {
-
-constexpr float Pi = 3.14159265358979f;
-
-// Bag, brick and tile patterns look hand-made when each piece varies a little.
-float Hash(int a, int b, std::uint32_t seed)
-{
-    std::uint32_t h = std::uint32_t(a) * 73856093u ^ std::uint32_t(b) * 19349663u ^ seed * 83492791u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return float((h ^ (h >> 16)) & 0xFFFF) / 65535.0f;
-}
-
-} // namespace
 
 TUVRect UV(const TCanvas &canvas, const TRegion &region)
 {
@@ -37,33 +17,13 @@ void Fill(TCanvas &canvas, const TRegion &region, const std::function<TColor(int
             canvas.at(x, y) = color(x - region.X0, y - region.Y0);
 }
 
-TColor Mix(const TColor &a, const TColor &b, float t)
-{
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
-
-TColor Shade(const TColor &c, float factor) { return {c.r * factor, c.g * factor, c.b * factor, c.a}; }
-
-float Clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
-
-float SmoothStep(float edge0, float edge1, float x)
-{
-    const float t = Clamp01((x - edge0) / (edge1 - edge0));
-    return t * t * (3 - 2 * t);
-}
-
-float Noise(float x, float y, float scale, std::uint32_t seed, int octaves)
-{
-    return FractalNoise(x / scale, y / scale, 1 << 16, octaves, 0.5f, seed);
-}
-
 void PaintConcrete(TCanvas &c, const TRegion &r, TColor base, std::uint32_t seed, int panel)
 {
     Fill(c, r, [&](int x, int y) {
-        const float grain = Noise(float(x), float(y), 6, seed, 3);
-        const float blotch = Noise(float(x), float(y), 40, seed + 1, 4);
+        const float grain = Noise(float(x), float(y), 6, seed, 3, WorldPeriod);
+        const float blotch = Noise(float(x), float(y), 40, seed + 1, 4, WorldPeriod);
         // Rain streaks run down the walls.
-        const float streak = SmoothStep(0.55f, 0.8f, Noise(float(x), float(y) * 0.12f, 5, seed + 2, 2));
+        const float streak = SmoothStep(0.55f, 0.8f, Noise(float(x), float(y) * 0.12f, 5, seed + 2, 2, WorldPeriod));
         float f = 0.8f + 0.22f * grain + 0.18f * (blotch - 0.5f) - 0.18f * streak;
         if (panel > 0 && (x % panel == 0 || y % panel == 0))
             f *= 0.72f;
@@ -77,8 +37,8 @@ void PaintCorrugated(TCanvas &c, const TRegion &r, TColor base, std::uint32_t se
     Fill(c, r, [&](int x, int y) {
         const float along = ribsAcross ? float(y) / float(r.Height()) : float(x) / float(r.Width());
         const float rib = 0.82f + 0.2f * std::sin(2 * Pi * along * ribs);
-        const float rusty = SmoothStep(0.63f, 0.85f, Noise(float(x), float(y) * 0.4f, 14, seed, 4));
-        const float grime = Noise(float(x), float(y), 30, seed + 5, 3);
+        const float rusty = SmoothStep(0.63f, 0.85f, Noise(float(x), float(y) * 0.4f, 14, seed, 4, WorldPeriod));
+        const float grime = Noise(float(x), float(y), 30, seed + 5, 3, WorldPeriod);
         return Shade(Mix(base, rust, rusty * 0.6f), rib * (0.85f + 0.25f * grime));
     });
 }
@@ -87,10 +47,10 @@ void PaintCamouflage(TCanvas &c, const TRegion &r, std::uint32_t seed, float sca
 {
     const TColor dark = {0.17f, 0.22f, 0.12f, 1}, olive = {0.36f, 0.38f, 0.2f, 1}, brown = {0.35f, 0.29f, 0.18f, 1};
     Fill(c, r, [&](int x, int y) {
-        const float n = Noise(float(x), float(y), scale, seed, 3);
-        const float m = Noise(float(x), float(y), scale * 0.8f, seed + 7, 3);
+        const float n = Noise(float(x), float(y), scale, seed, 3, WorldPeriod);
+        const float m = Noise(float(x), float(y), scale * 0.8f, seed + 7, 3, WorldPeriod);
         TColor col = n < 0.45f ? olive : (m < 0.5f ? dark : brown);
-        const float grime = Noise(float(x), float(y), 4, seed + 3, 2);
+        const float grime = Noise(float(x), float(y), 4, seed + 3, 2, WorldPeriod);
         return Shade(col, 0.85f + 0.25f * grime);
     });
 }
@@ -109,8 +69,8 @@ void PaintSandbags(TCanvas &c, const TRegion &r, std::uint32_t seed, int rows, b
         const float v = (float(y) - float(row) * rowHeight) / rowHeight * 2 - 1;
         const float round = 1 - 0.55f * (std::pow(std::fabs(u), 4.0f) + std::pow(std::fabs(v), 3.0f));
         const float light = 0.9f - 0.25f * v;   // lit from above
-        const float cloth = 0.85f + 0.2f * Noise(float(x), float(y), 2.5f, seed, 2);
-        const float tint = 0.88f + 0.24f * Hash(bag, row, seed);
+        const float cloth = 0.85f + 0.2f * Noise(float(x), float(y), 2.5f, seed, 2, WorldPeriod);
+        const float tint = 0.88f + 0.24f * Unit16(HashCell(bag, row, seed));
         return Shade(khaki, std::max(0.2f, round) * light * cloth * tint);
     });
 }
@@ -118,8 +78,8 @@ void PaintSandbags(TCanvas &c, const TRegion &r, std::uint32_t seed, int rows, b
 void PaintMetal(TCanvas &c, const TRegion &r, TColor base, std::uint32_t seed, int panel)
 {
     Fill(c, r, [&](int x, int y) {
-        const float wear = Noise(float(x), float(y), 24, seed, 4);
-        const float grain = Noise(float(x), float(y), 3, seed + 9, 2);
+        const float wear = Noise(float(x), float(y), 24, seed, 4, WorldPeriod);
+        const float grain = Noise(float(x), float(y), 3, seed + 9, 2, WorldPeriod);
         float f = 0.82f + 0.22f * wear + 0.08f * grain;
         if (panel > 0) {
             const int px = x % panel, py = y % panel;
@@ -139,7 +99,7 @@ void PaintTrack(TCanvas &c, const TRegion &r, std::uint32_t seed, int links)
         const float link = std::fmod(float(y) * float(links) / float(r.Height()), 1.0f);
         const float bar = link < 0.3f ? 1.35f : (link < 0.38f ? 0.6f : 0.9f);
         const float pin = (x < r.Width() / 6 || x > r.Width() * 5 / 6) ? 0.8f : 1.0f;
-        return Shade(steel, bar * pin * (0.85f + 0.3f * Noise(float(x), float(y), 5, seed, 2)));
+        return Shade(steel, bar * pin * (0.85f + 0.3f * Noise(float(x), float(y), 5, seed, 2, WorldPeriod)));
     });
 }
 
@@ -153,7 +113,7 @@ void PaintWindows(TCanvas &c, const TRegion &r, TColor wall, std::uint32_t seed,
             const float w = isDoor ? 0.5f : 0.56f, top = isDoor ? 0.3f : 0.28f, bottom = isDoor ? 1.0f : 0.72f;
             const TRegion frame = {r.X0 + int(cw * (float(col) + (1 - w) / 2)), r.Y0 + int(ch * (float(row) + top)),
                                    r.X0 + int(cw * (float(col) + (1 + w) / 2)), r.Y0 + int(ch * (float(row) + bottom))};
-            const float lit = Hash(col, row, seed);
+            const float lit = Unit16(HashCell(col, row, seed));
             Fill(c, frame, [&](int x, int y) {
                 const bool edge = x < 2 || y < 2 || x >= frame.Width() - 2 || (!isDoor && y >= frame.Height() - 2);
                 if (edge)
@@ -175,8 +135,8 @@ void PaintRoofTiles(TCanvas &c, const TRegion &r, TColor base, std::uint32_t see
         const int row = int(float(y) / rowHeight);
         const float v = (float(y) - float(row) * rowHeight) / rowHeight;
         const int tile = int((float(x) + (row % 2 ? rowHeight * 0.7f : 0)) / (rowHeight * 1.4f));
-        const float f = (0.75f + 0.35f * v) * (0.88f + 0.22f * Hash(tile, row, seed)) *
-                        (0.85f + 0.25f * Noise(float(x), float(y), 20, seed + 1, 3));
+        const float f = (0.75f + 0.35f * v) * (0.88f + 0.22f * Unit16(HashCell(tile, row, seed))) *
+                        (0.85f + 0.25f * Noise(float(x), float(y), 20, seed + 1, 3, WorldPeriod));
         return Shade(base, f);
     });
 }
@@ -211,8 +171,8 @@ TCanvas Scorched(const TCanvas &canvas, std::uint32_t seed)
     for (int y = 0; y < canvas.h; ++y)
         for (int x = 0; x < canvas.w; ++x) {
             const TColor &c = canvas.px[std::size_t(y) * std::size_t(canvas.w) + std::size_t(x)];
-            const float soot = SmoothStep(0.4f, 0.72f, Noise(float(x), float(y), 50, seed, 4));
-            const float streak = SmoothStep(0.5f, 0.75f, Noise(float(x), float(y) * 0.15f, 6, seed + 1, 2));
+            const float soot = SmoothStep(0.4f, 0.72f, Noise(float(x), float(y), 50, seed, 4, WorldPeriod));
+            const float streak = SmoothStep(0.5f, 0.75f, Noise(float(x), float(y) * 0.15f, 6, seed + 1, 2, WorldPeriod));
             const float grey = (c.r + c.g + c.b) / 3;
             TColor burnt = Mix(c, TColor{grey, grey * 0.95f, grey * 0.9f, c.a}, 0.6f);
             burnt = Shade(burnt, 0.5f - 0.15f * streak);
@@ -221,42 +181,3 @@ TCanvas Scorched(const TCanvas &canvas, std::uint32_t seed)
     return out;
 }
 
-TCanvas Downscaled(const TCanvas &canvas, int width, int height)
-{
-    if (width <= 0 || height <= 0 || canvas.w % width != 0 || canvas.h % height != 0)
-        throw std::invalid_argument("Downscaled: the size does not divide the canvas");
-    const int fx = canvas.w / width, fy = canvas.h / height;
-    TCanvas out(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            TColor sum{0, 0, 0, 0};
-            for (int j = 0; j < fy; ++j)
-                for (int i = 0; i < fx; ++i) {
-                    const TColor &c = canvas.px[std::size_t(y * fy + j) * std::size_t(canvas.w) + std::size_t(x * fx + i)];
-                    sum = {sum.r + c.r, sum.g + c.g, sum.b + c.b, sum.a + c.a};
-                }
-            const float n = float(fx * fy);
-            out.at(x, y) = {sum.r / n, sum.g / n, sum.b / n, sum.a / n};
-        }
-    return out;
-}
-
-void SaveOpaque(const TCanvas &canvas, const std::string &path)
-{
-    std::vector<std::uint8_t> bytes(canvas.px.size() * 3);
-    auto byte = [](float v) { return std::uint8_t(std::lround(Clamp01(v) * 255.0f)); };
-    for (std::size_t i = 0; i < canvas.px.size(); ++i) {
-        bytes[i * 3 + 0] = byte(canvas.px[i].r);
-        bytes[i * 3 + 1] = byte(canvas.px[i].g);
-        bytes[i * 3 + 2] = byte(canvas.px[i].b);
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(canvas.w);
-    image.height = png_uint_32(canvas.h);
-    image.format = PNG_FORMAT_RGB;
-    const bool ok = png_image_write_to_file(&image, path.c_str(), 0, bytes.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    if (!ok)
-        throw std::runtime_error("Cannot write \"" + path + "\"");
-}

@@ -1,9 +1,10 @@
 #pragma once
 // Texture painting for the world's models: atlas regions, material fills (concrete, corrugated
-// metal, camouflage, sandbags...), soot for the wrecks, and PNG output without an alpha channel for
-// the opaque textures.
+// metal, camouflage, sandbags...) and soot for the wrecks.
 
 #include "tools/imagegen/Canvas.h"
+#include "tools/imagegen/GenMath.h"
+#include "tools/imagegen/Noise.h"
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <cstdint>
@@ -24,13 +25,9 @@ TUVRect UV(const TCanvas &canvas, const TRegion &region);
 // Paints every pixel of Region with Color(x, y), the coordinates counted from the region's corner.
 void Fill(TCanvas &canvas, const TRegion &region, const std::function<TColor(int x, int y)> &color);
 
-TColor Mix(const TColor &a, const TColor &b, float t);
-TColor Shade(const TColor &c, float factor);   // rgb times factor, alpha kept
-float Clamp01(float v);
-float SmoothStep(float edge0, float edge1, float x);
-
-// Fractal noise that does not need to tile, in 0..1, with features about Scale pixels wide.
-float Noise(float x, float y, float scale, std::uint32_t seed, int octaves = 4);
+// The lattice period of all the world's noise (see Noise). Coordinates wrap at it, so another period
+// would change what the world generator draws.
+constexpr int WorldPeriod = 1 << 16;
 
 // Materials: each fills a region, weathered by noise of its own seed.
 void PaintConcrete(TCanvas &c, const TRegion &r, TColor base, std::uint32_t seed, int panel = 0);
@@ -51,9 +48,3 @@ void PaintWheel(TCanvas &c, const TRegion &r, TColor tyre, TColor hub);
 
 // The wreck's texture: Canvas burnt by soot, streaks and scorch patches.
 TCanvas Scorched(const TCanvas &canvas, std::uint32_t seed);
-// Scales the canvas down to Width x Height by averaging whole blocks (sizes must divide evenly).
-TCanvas Downscaled(const TCanvas &canvas, int width, int height);
-
-// Writes the canvas as a PNG of red, green and blue only (opaque textures). Throws
-// std::runtime_error naming the file when it cannot be written.
-void SaveOpaque(const TCanvas &canvas, const std::string &path);

@@ -3,19 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-constexpr float Pi = 3.14159265358979f;
-
-TVector3 P(float x, float y, float z) { return VectorSet3(x, y, z); }
-TVector3 Add(const TVector3 &a, const TVector3 &b) { return VectorSet3(a.x + b.x, a.y + b.y, a.z + b.z); }
-
-} // namespace
-
 void TexturedBox(TMeshBuilder &mesh, const TVector3 &lo, const TVector3 &hi, const TUVRect &top, const TUVRect &side,
                  const TUVRect &end)
 {
-    auto p = [&](int x, int y, int z) { return P(x ? hi.x : lo.x, y ? hi.y : lo.y, z ? hi.z : lo.z); };
+    auto p = [&](int x, int y, int z) { return V3(x ? hi.x : lo.x, y ? hi.y : lo.y, z ? hi.z : lo.z); };
     mesh.Quad(p(0, 0, 1), p(1, 0, 1), p(1, 1, 1), p(0, 1, 1), top);
     mesh.Quad(p(0, 0, 0), p(1, 0, 0), p(1, 0, 1), p(0, 0, 1), end);    // back (-y)
     mesh.Quad(p(1, 1, 0), p(0, 1, 0), p(0, 1, 1), p(1, 1, 1), end);    // front (+y)
@@ -30,12 +21,12 @@ void GableRoof(TMeshBuilder &mesh, float x0, float x1, float y0, float y1, float
     const float xa = x0 - overhang, xb = x1 + overhang, za = z - overhang * slope;
     const float ya = y0 - overhang, yb = y1 + overhang;
     if (parts & RoofLeft)
-        mesh.Quad(P(xa, yb, za), P(xa, ya, za), P(xm, ya, ridge), P(xm, yb, ridge), roof);
+        mesh.Quad(V3(xa, yb, za), V3(xa, ya, za), V3(xm, ya, ridge), V3(xm, yb, ridge), roof);
     if (parts & RoofRight)
-        mesh.Quad(P(xb, ya, za), P(xb, yb, za), P(xm, yb, ridge), P(xm, ya, ridge), roof);
+        mesh.Quad(V3(xb, ya, za), V3(xb, yb, za), V3(xm, yb, ridge), V3(xm, ya, ridge), roof);
     if (parts & RoofGables) {
-        mesh.Triangle(P(x0, y0, z), P(x1, y0, z), P(xm, y0, ridge), gable);
-        mesh.Triangle(P(x1, y1, z), P(x0, y1, z), P(xm, y1, ridge), gable);
+        mesh.Triangle(V3(x0, y0, z), V3(x1, y0, z), V3(xm, y0, ridge), gable);
+        mesh.Triangle(V3(x1, y1, z), V3(x0, y1, z), V3(xm, y1, ridge), gable);
     }
 }
 
@@ -43,14 +34,14 @@ void Disc(TMeshBuilder &mesh, const TVector3 &centre, const TVector3 &normal, fl
           const TUVRect &uv)
 {
     const TVector3 n = VectorNormalize(normal);
-    const TVector3 other = std::fabs(n.z) < 0.9f ? P(0, 0, 1) : P(1, 0, 0);
+    const TVector3 other = std::fabs(n.z) < 0.9f ? V3(0, 0, 1) : V3(1, 0, 0);
     const TVector3 u = VectorNormalize(VectorCross(other, n)), w = VectorCross(n, u);
     const float cu = (uv.U0 + uv.U1) / 2, cv = (uv.V0 + uv.V1) / 2, ru = (uv.U1 - uv.U0) / 2, rv = (uv.V1 - uv.V0) / 2;
     const int middle = mesh.Vertex(centre, n), middleUV = mesh.TexCoord(cu, cv);
     std::vector<int> rim, rimUV;
     for (int i = 0; i < segments; ++i) {
         const float a = 2 * Pi * float(i) / float(segments);
-        rim.push_back(mesh.Vertex(Add(centre, Add(VectorScale(u, radius * std::cos(a)), VectorScale(w, radius * std::sin(a)))), n));
+        rim.push_back(mesh.Vertex(centre + (VectorScale(u, radius * std::cos(a)) + VectorScale(w, radius * std::sin(a))), n));
         rimUV.push_back(mesh.TexCoord(cu + ru * std::cos(a), cv - rv * std::sin(a)));
     }
     for (int i = 0; i < segments; ++i) {
@@ -71,7 +62,7 @@ void FlatPolygon(TMeshBuilder &mesh, std::vector<TVector3> corners, const TVecto
     }
     TVector3 normal;
     for (std::size_t i = 1; i + 1 < corners.size(); ++i)
-        normal = Add(normal, VectorCross(VectorSubtract(corners[i], corners[0]), VectorSubtract(corners[i + 1], corners[0])));
+        normal = normal + VectorCross(corners[i] - corners[0], corners[i + 1] - corners[0]);
     if (VectorDot(normal, facing) < 0) {
         std::reverse(corners.begin(), corners.end());
         normal = VectorScale(normal, -1.0f);
@@ -90,10 +81,10 @@ void FlatPolygon(TMeshBuilder &mesh, std::vector<TVector3> corners, const TVecto
 void Wheel(TMeshBuilder &mesh, const TVector3 &centre, float radius, float width, int segments, const TUVRect &tread,
            const TUVRect &face)
 {
-    const TVector3 a = P(centre.x - width / 2, centre.y, centre.z), b = P(centre.x + width / 2, centre.y, centre.z);
+    const TVector3 a = V3(centre.x - width / 2, centre.y, centre.z), b = V3(centre.x + width / 2, centre.y, centre.z);
     mesh.Cylinder(a, b, radius, radius, segments, false, tread);
-    Disc(mesh, a, P(-1, 0, 0), radius, segments, face);
-    Disc(mesh, b, P(1, 0, 0), radius, segments, face);
+    Disc(mesh, a, V3(-1, 0, 0), radius, segments, face);
+    Disc(mesh, b, V3(1, 0, 0), radius, segments, face);
 }
 
 void Berm(TMeshBuilder &mesh, const TVector3 &centre, float radius, float a0, float a1, float height, float width,
@@ -107,7 +98,7 @@ void Berm(TMeshBuilder &mesh, const TVector3 &centre, float radius, float a0, fl
         std::vector<TVector3> section;
         for (const auto &p : profile) {
             const float r = radius + p[0] * width;
-            section.push_back(P(centre.x + r * std::cos(a), centre.y + r * std::sin(a), centre.z + p[1] * height));
+            section.push_back(V3(centre.x + r * std::cos(a), centre.y + r * std::sin(a), centre.z + p[1] * height));
         }
         sections.push_back(section);
     }
@@ -146,7 +137,7 @@ void Animate(TMeshBuilder &mesh, const TVector3 &pivot, const std::function<TPos
 std::function<TPose(float)> Topple(const TVector3 &axis, float angle, float t0, float t1, float sink)
 {
     return [=](float t) {
-        const float s = std::clamp((t - t0) / (t1 - t0), 0.0f, 1.0f);
+        const float s = Clamp01((t - t0) / (t1 - t0));
         TPose pose;
         pose.Rotation = KeyRotation(axis, angle * s * s);   // falls faster as it goes
         pose.Offset = VectorSet3(0, 0, -sink * s);
@@ -162,7 +153,7 @@ std::function<TPose(float)> Thrown(const TVector3 &travel, float apex, float t0,
     const float g = vz * vz / (2 * rise);
     return [=](float t) {
         TPose pose;
-        const float s = std::clamp((t - t0) / (t1 - t0), 0.0f, 1.0f);
+        const float s = Clamp01((t - t0) / (t1 - t0));
         pose.Offset = VectorSet3(travel.x * s, travel.y * s, vz * s - g * s * s / 2);
         pose.Rotation = KeyRotation(axis, 2 * Pi * spin * s);
         return pose;
@@ -172,8 +163,7 @@ std::function<TPose(float)> Thrown(const TVector3 &travel, float apex, float t0,
 std::function<TPose(float)> Slump(float depth, float t0, float t1, const TVector3 &axis, float lean)
 {
     return [=](float t) {
-        const float s = std::clamp((t - t0) / (t1 - t0), 0.0f, 1.0f);
-        const float eased = s * s * (3 - 2 * s);
+        const float eased = SmoothStep(t0, t1, t);
         TPose pose;
         pose.Offset = VectorSet3(0, 0, -depth * eased);
         pose.Rotation = KeyRotation(axis, lean * eased);

@@ -3,6 +3,7 @@
 // per side, gable roofs, discs, wheels, sandbag berms, and the key frames of parts that topple,
 // sink or fly off when a building is destroyed.
 
+#include "tools/imagegen/GenMath.h"
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <functional>

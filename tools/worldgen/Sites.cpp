@@ -13,17 +13,13 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-
-TVector3 P(float x, float y, float z) { return VectorSet3(x, y, z); }
-
 // A small charred plate thrown out by the blast, built around its origin so its fire follows it.
 void Debris(TModelBuilder &model, const std::string &name, const TVector3 &from, const TVector3 &travel, float apex,
             const TUVRect &uv)
 {
     TMeshBuilder &piece = model.AddMesh(name);
-    piece.Box(P(-0.5f, -0.35f, -0.12f), P(0.5f, 0.35f, 0.12f), uv);
-    Animate(piece, P(0, 0, 0), Thrown(travel, apex, 0.02f, 0.6f, VectorNormalize(P(1, 0.4f, 0.2f)), 1.5f), from);
+    piece.Box(V3(-0.5f, -0.35f, -0.12f), V3(0.5f, 0.35f, 0.12f), uv);
+    Animate(piece, V3(0, 0, 0), Thrown(travel, apex, 0.02f, 0.6f, VectorNormalize(V3(1, 0.4f, 0.2f)), 1.5f), from);
 }
 
 // The SAM site: a concrete apron, a horseshoe of sandbags round the launcher pedestal, the radar
@@ -63,62 +59,62 @@ void MakeSam(const std::string &folder)
                       UV(atlas, pad));
 
         TMeshBuilder &berm = model.AddMesh("Berm");
-        Berm(berm, P(0, 0, 0.35f), 7, 0.45f, 2 * Pi - 0.45f, 1.3f, 1.8f, 28, UV(atlas, bags));
+        Berm(berm, V3(0, 0, 0.35f), 7, 0.45f, 2 * Pi - 0.45f, 1.3f, 1.8f, 28, UV(atlas, bags));
 
         TMeshBuilder &pedestal = model.AddMesh("Pedestal");
-        pedestal.Cylinder(P(0, 0, 0.35f), P(0, 0, 1.5f), 1.4f, 1.2f, 12, true, UV(atlas, metal));
+        pedestal.Cylinder(V3(0, 0, 0.35f), V3(0, 0, 1.5f), 1.4f, 1.2f, 12, true, UV(atlas, metal));
 
         TMeshBuilder &trailer = model.AddMesh("Trailer");
-        TexturedBox(trailer, P(10.8f, 1.5f, 0.9f), P(13.2f, 6.5f, 2.7f), UV(atlas, metal), UV(atlas, trailerSide),
+        TexturedBox(trailer, V3(10.8f, 1.5f, 0.9f), V3(13.2f, 6.5f, 2.7f), UV(atlas, metal), UV(atlas, trailerSide),
                     UV(atlas, trailerEnd));
         for (const float y : {2.5f, 5.5f})
             for (const float x : {10.6f, 13.4f})
-                Wheel(trailer, P(x, y, 0.45f), 0.45f, 0.3f, 10, UV(atlas, tread), UV(atlas, wheel));
-        trailer.Box(P(11.85f, -0.2f, 0.7f), P(12.15f, 1.5f, 0.9f), UV(atlas, metal));   // tow bar
-        trailer.Cylinder(P(12, 4, 2.7f), P(12, 4, 5.1f), 0.16f, 0.12f, 6, false, UV(atlas, metal));
+                Wheel(trailer, V3(x, y, 0.45f), 0.45f, 0.3f, 10, UV(atlas, tread), UV(atlas, wheel));
+        trailer.Box(V3(11.85f, -0.2f, 0.7f), V3(12.15f, 1.5f, 0.9f), UV(atlas, metal));   // tow bar
+        trailer.Cylinder(V3(12, 4, 2.7f), V3(12, 4, 5.1f), 0.16f, 0.12f, 6, false, UV(atlas, metal));
 
         TMeshBuilder &antenna = model.AddMesh("Dish");
-        antenna.Sphere(P(12.35f, 4, 5.5f), P(0.22f, 1.8f, 0.9f), 12, 6, UV(atlas, dish));
-        antenna.Box(P(12.5f, 3.85f, 5.35f), P(13.3f, 4.15f, 5.65f), UV(atlas, metal));   // feed horn
+        antenna.Sphere(V3(12.35f, 4, 5.5f), V3(0.22f, 1.8f, 0.9f), 12, 6, UV(atlas, dish));
+        antenna.Box(V3(12.5f, 3.85f, 5.35f), V3(13.3f, 4.15f, 5.65f), UV(atlas, metal));   // feed horn
 
         TMeshBuilder &generator = model.AddMesh("Generator");
-        TexturedBox(generator, P(12, -6.5f, 0.35f), P(14, -3.5f, 1.9f), UV(atlas, camo), UV(atlas, camo), UV(atlas, camo));
-        generator.Cylinder(P(13.5f, -4, 1.9f), P(13.5f, -4, 2.6f), 0.1f, 0.1f, 6, false, UV(atlas, metal));
+        TexturedBox(generator, V3(12, -6.5f, 0.35f), V3(14, -3.5f, 1.9f), UV(atlas, camo), UV(atlas, camo), UV(atlas, camo));
+        generator.Cylinder(V3(13.5f, -4, 1.9f), V3(13.5f, -4, 2.6f), 0.1f, 0.1f, 6, false, UV(atlas, metal));
 
         TMeshBuilder &crates = model.AddMesh("Crates");
-        for (const auto &[lo, hi] : {std::pair{P(9, -9.5f, 0.35f), P(10.2f, -6.5f, 1.1f)},
-                                     std::pair{P(10.4f, -9.5f, 0.35f), P(11.6f, -6.5f, 1.1f)},
-                                     std::pair{P(9.7f, -9.3f, 1.1f), P(10.9f, -6.7f, 1.85f)}})
+        for (const auto &[lo, hi] : {std::pair{V3(9, -9.5f, 0.35f), V3(10.2f, -6.5f, 1.1f)},
+                                     std::pair{V3(10.4f, -9.5f, 0.35f), V3(11.6f, -6.5f, 1.1f)},
+                                     std::pair{V3(9.7f, -9.3f, 1.1f), V3(10.9f, -6.7f, 1.85f)}})
             TexturedBox(crates, lo, hi, UV(atlas, crate), UV(atlas, crate), UV(atlas, crate));
 
         if (!wreck) {
             // The dish sweeps the sky once every four seconds.
-            Animate(antenna, P(12, 4, 0), [](float t) {
+            Animate(antenna, V3(12, 4, 0), [](float t) {
                 TPose pose;
-                pose.Rotation = KeyRotation(P(0, 0, 1), 2 * Pi * t);
+                pose.Rotation = KeyRotation(V3(0, 0, 1), 2 * Pi * t);
                 return pose;
             });
-            model.AddMesh("Collision").Box(P(-9.5f, -10, 0), P(18, 10, 2.8f));
-            model.AddPoint("Gun", P(0, 0, 1.5f));
+            model.AddMesh("Collision").Box(V3(-9.5f, -10, 0), V3(18, 10, 2.8f));
+            model.AddPoint("Gun", V3(0, 0, 1.5f));
             return;
         }
-        Animate(berm, P(0, 0, 0), Slump(0.25f, 0, 0.3f, P(0, 0, 1), 0));
-        Animate(pedestal, P(0, 0, 0.35f), Topple(VectorNormalize(P(1, 0.5f, 0)), 0.5f, 0, 0.3f, 0.2f));
-        Animate(trailer, P(13.2f, 4, 0), Topple(P(0, 1, 0), 1.45f, 0.05f, 0.45f));
-        Animate(antenna, P(12, 4, 5.5f), Thrown(P(-4, 3, -5.2f), 4, 0.08f, 0.5f, P(1, 0, 0), 1.5f));
-        Animate(generator, P(13, -5, 0.35f), Slump(0.3f, 0, 0.4f, P(0, 1, 0), 0.15f));
-        Animate(crates, P(10, -8, 0.35f), Slump(0.5f, 0, 0.5f, P(1, 0, 0), -0.2f));
+        Animate(berm, V3(0, 0, 0), Slump(0.25f, 0, 0.3f, V3(0, 0, 1), 0));
+        Animate(pedestal, V3(0, 0, 0.35f), Topple(VectorNormalize(V3(1, 0.5f, 0)), 0.5f, 0, 0.3f, 0.2f));
+        Animate(trailer, V3(13.2f, 4, 0), Topple(V3(0, 1, 0), 1.45f, 0.05f, 0.45f));
+        Animate(antenna, V3(12, 4, 5.5f), Thrown(V3(-4, 3, -5.2f), 4, 0.08f, 0.5f, V3(1, 0, 0), 1.5f));
+        Animate(generator, V3(13, -5, 0.35f), Slump(0.3f, 0, 0.4f, V3(0, 1, 0), 0.15f));
+        Animate(crates, V3(10, -8, 0.35f), Slump(0.5f, 0, 0.5f, V3(1, 0, 0), -0.2f));
         // The launcher rails, torn off the pedestal, trail smoke as they fall.
         TMeshBuilder &rails = model.AddMesh("SmokeRails");
-        rails.Box(P(-0.4f, -3, -0.3f), P(0.4f, 3, 0.3f), UV(atlas, metal));
-        Animate(rails, P(0, 0, 0), Thrown(P(4, -3, -1.5f), 5, 0.02f, 0.45f, P(0, 1, 0), 1), P(0, 0, 1.8f));
-        Debris(model, "FireDebris1", P(0, 0, 1.5f), P(-9, 6, -1.3f), 6, UV(atlas, metal));
-        Debris(model, "FireDebris2", P(0, 0, 1.5f), P(5, 9, -1.3f), 8, UV(atlas, metal));
-        model.AddPoint("ExplosionLarge1", P(0, 0, 1.5f));
-        model.AddPoint("FireLarge1", P(0, 0, 0.8f));
-        model.AddPoint("Fire2", P(12.5f, 3.5f, 1.0f));
-        model.AddPoint("SmokeLarge1", P(0, 0, 2));
-        model.AddPoint("Smoke2", P(13, -5, 1.5f));
+        rails.Box(V3(-0.4f, -3, -0.3f), V3(0.4f, 3, 0.3f), UV(atlas, metal));
+        Animate(rails, V3(0, 0, 0), Thrown(V3(4, -3, -1.5f), 5, 0.02f, 0.45f, V3(0, 1, 0), 1), V3(0, 0, 1.8f));
+        Debris(model, "FireDebris1", V3(0, 0, 1.5f), V3(-9, 6, -1.3f), 6, UV(atlas, metal));
+        Debris(model, "FireDebris2", V3(0, 0, 1.5f), V3(5, 9, -1.3f), 8, UV(atlas, metal));
+        model.AddPoint("ExplosionLarge1", V3(0, 0, 1.5f));
+        model.AddPoint("FireLarge1", V3(0, 0, 0.8f));
+        model.AddPoint("Fire2", V3(12.5f, 3.5f, 1.0f));
+        model.AddPoint("SmokeLarge1", V3(0, 0, 2));
+        model.AddPoint("Smoke2", V3(13, -5, 1.5f));
     };
     WriteWithWreck(folder, atlas, 16, 4, recipe, 21);
 }
@@ -142,7 +138,7 @@ void MakeShilka(const std::string &folder)
     auto section = [&](float y, float z0, float squash) {
         std::vector<TVector3> s;
         for (const auto &p : shape)
-            s.push_back(P(p[0], y, z0 + (p[1] - 0.5f) * squash));
+            s.push_back(V3(p[0], y, z0 + (p[1] - 0.5f) * squash));
         return s;
     };
 
@@ -151,45 +147,45 @@ void MakeShilka(const std::string &folder)
         hull.Loft({section(-3.25f, 0.55f, 0.85f), section(-3.05f, 0.5f, 1), section(2.3f, 0.5f, 1), section(3.3f, 0.6f, 0.4f)},
                   true, true, UV(atlas, camo));
         for (const float side : {-1.0f, 1.0f})   // fenders over the tracks
-            hull.Box(P(side > 0 ? 1.0f : -1.65f, -3.25f, 0.88f), P(side > 0 ? 1.65f : -1.0f, 3.2f, 0.95f), UV(atlas, metal));
-        hull.Cylinder(P(0, -0.4f, 1.85f), P(0, -0.4f, 1.95f), 1.05f, 1.05f, 16, true, UV(atlas, metal));
-        hull.Box(P(-0.9f, 1.3f, 1.85f), P(-0.3f, 2.0f, 1.95f), UV(atlas, metal));   // driver's hatch
-        hull.Box(P(-1.0f, -3.0f, 1.85f), P(1.0f, -2.2f, 1.9f), UV(atlas, grille));  // engine grille
+            hull.Box(V3(side > 0 ? 1.0f : -1.65f, -3.25f, 0.88f), V3(side > 0 ? 1.65f : -1.0f, 3.2f, 0.95f), UV(atlas, metal));
+        hull.Cylinder(V3(0, -0.4f, 1.85f), V3(0, -0.4f, 1.95f), 1.05f, 1.05f, 16, true, UV(atlas, metal));
+        hull.Box(V3(-0.9f, 1.3f, 1.85f), V3(-0.3f, 2.0f, 1.95f), UV(atlas, metal));   // driver's hatch
+        hull.Box(V3(-1.0f, -3.0f, 1.85f), V3(1.0f, -2.2f, 1.9f), UV(atlas, grille));  // engine grille
         for (const float x : {-1.1f, 1.1f})
-            hull.Cylinder(P(x, 3.0f, 0.95f), P(x, 3.25f, 0.95f), 0.12f, 0.12f, 8, true, UV(atlas, metal));   // lamps
+            hull.Cylinder(V3(x, 3.0f, 0.95f), V3(x, 3.25f, 0.95f), 0.12f, 0.12f, 8, true, UV(atlas, metal));   // lamps
 
         TMeshBuilder *tracks[2] = {&model.AddMesh("TrackLeft"), &model.AddMesh("TrackRight")};
         for (int i = 0; i < 2; ++i) {
             const float side = i ? 1.0f : -1.0f, inner = 1.0f * side, outer = 1.6f * side;
-            TexturedBox(*tracks[i], P(std::min(inner, outer), -3.2f, 0.05f), P(std::max(inner, outer), 3.0f, 0.85f),
+            TexturedBox(*tracks[i], V3(std::min(inner, outer), -3.2f, 0.05f), V3(std::max(inner, outer), 3.0f, 0.85f),
                         UV(atlas, track), UV(atlas, trackSide), UV(atlas, track));
             for (int w = 0; w < 6; ++w)
-                Disc(*tracks[i], P(outer + 0.01f * side, -2.5f + 0.95f * float(w), 0.42f), P(side, 0, 0), 0.36f, 10,
+                Disc(*tracks[i], V3(outer + 0.01f * side, -2.5f + 0.95f * float(w), 0.42f), V3(side, 0, 0), 0.36f, 10,
                      UV(atlas, wheel));
-            Disc(*tracks[i], P(outer + 0.01f * side, 2.7f, 0.55f), P(side, 0, 0), 0.28f, 8, UV(atlas, wheel));
+            Disc(*tracks[i], V3(outer + 0.01f * side, 2.7f, 0.55f), V3(side, 0, 0), 0.28f, 8, UV(atlas, wheel));
         }
 
         if (!wreck) {
-            model.AddMesh("Collision").Box(P(-1.65f, -3.3f, 0), P(1.65f, 3.3f, 1.95f));
-            model.AddPoint("Gun", P(0, -0.4f, 1.95f));
+            model.AddMesh("Collision").Box(V3(-1.65f, -3.3f, 0), V3(1.65f, 3.3f, 1.95f));
+            model.AddPoint("Gun", V3(0, -0.4f, 1.95f));
             return;
         }
-        Animate(hull, P(0, 0, 0), Slump(0.25f, 0, 0.4f, P(0, 1, 0), 0.1f));
-        Animate(*tracks[1], P(0, 0, 0), Slump(0.25f, 0, 0.4f, P(0, 1, 0), 0.1f));
-        Animate(*tracks[0], P(-1.6f, 0, 0), Topple(P(0, 1, 0), -1.2f, 0.1f, 0.5f));
+        Animate(hull, V3(0, 0, 0), Slump(0.25f, 0, 0.4f, V3(0, 1, 0), 0.1f));
+        Animate(*tracks[1], V3(0, 0, 0), Slump(0.25f, 0, 0.4f, V3(0, 1, 0), 0.1f));
+        Animate(*tracks[0], V3(-1.6f, 0, 0), Topple(V3(0, 1, 0), -1.2f, 0.1f, 0.5f));
         // The turret is blown off the ring and lands beside the hull, smoking.
         TMeshBuilder &turret = model.AddMesh("SmokeTurret");
-        turret.Loft({{P(-1.1f, -1.3f, 0), P(1.1f, -1.3f, 0), P(0.9f, -1.1f, 0.9f), P(-0.9f, -1.1f, 0.9f)},
-                     {P(-1.1f, 1.4f, 0), P(1.1f, 1.4f, 0), P(0.8f, 1.0f, 0.9f), P(-0.8f, 1.0f, 0.9f)}},
+        turret.Loft({{V3(-1.1f, -1.3f, 0), V3(1.1f, -1.3f, 0), V3(0.9f, -1.1f, 0.9f), V3(-0.9f, -1.1f, 0.9f)},
+                     {V3(-1.1f, 1.4f, 0), V3(1.1f, 1.4f, 0), V3(0.8f, 1.0f, 0.9f), V3(-0.8f, 1.0f, 0.9f)}},
                     true, true, UV(atlas, camo));
         for (const float x : {-0.45f, 0.45f})
-            turret.Cylinder(P(x, 1.2f, 0.5f), P(x, 2.3f, 0.9f), 0.09f, 0.08f, 6, false, UV(atlas, metal));
-        Animate(turret, P(0, 0, 0), Thrown(P(7, -3, -1.05f), 6, 0, 0.55f, P(0, 1, 0), 0.5f), P(0, -0.4f, 1.95f));
-        Debris(model, "FireDebris1", P(0, -2.5f, 1.9f), P(-6, -5, -1.75f), 6, UV(atlas, metal));
-        model.AddPoint("ExplosionLarge1", P(0, 0, 2));
-        model.AddPoint("FireLarge1", P(0, -0.4f, 1.9f));
-        model.AddPoint("Fire2", P(0, -2.6f, 1.9f));
-        model.AddPoint("SmokeLarge1", P(0, -1, 2.2f));
+            turret.Cylinder(V3(x, 1.2f, 0.5f), V3(x, 2.3f, 0.9f), 0.09f, 0.08f, 6, false, UV(atlas, metal));
+        Animate(turret, V3(0, 0, 0), Thrown(V3(7, -3, -1.05f), 6, 0, 0.55f, V3(0, 1, 0), 0.5f), V3(0, -0.4f, 1.95f));
+        Debris(model, "FireDebris1", V3(0, -2.5f, 1.9f), V3(-6, -5, -1.75f), 6, UV(atlas, metal));
+        model.AddPoint("ExplosionLarge1", V3(0, 0, 2));
+        model.AddPoint("FireLarge1", V3(0, -0.4f, 1.9f));
+        model.AddPoint("Fire2", V3(0, -2.6f, 1.9f));
+        model.AddPoint("SmokeLarge1", V3(0, -1, 2.2f));
     };
     WriteWithWreck(folder, atlas, 1, 10, recipe, 36);
 }

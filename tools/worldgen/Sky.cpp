@@ -12,13 +12,10 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-constexpr float Degree = Pi / 180;
-
 // The dome's radius: twice it stays inside the far clipping distance (20000).
 constexpr float DomeRadius = 9000;
 // The lowest elevation on the dome; the horizon band hides what is below a few degrees.
-constexpr float DomeFoot = -12 * Degree;
+constexpr float DomeFoot = -12 * Degrees;
 // The cloud layer: a shallow cap 2200 high over the camera, down to the horizon at its rim.
 constexpr float CloudTop = 2200, CloudRim = 8700;
 // One repeat of the cloud texture in model units (the game doubles them: about 5 km).
@@ -49,11 +46,11 @@ void DomeUV(float azimuth, float elevation, float &u, float &v)
 
 TColor SkyColour(float azimuth, float elevation, float dither)
 {
-    const float e = elevation / Degree;
+    const float e = elevation / Degrees;
     TColor c = e < 10 ? Mix(Fog, HorizonHaze, SmoothStep(1.5f, 10, e))
                       : Mix(HorizonHaze, Zenith, std::pow(std::min(1.0f, (e - 10) / 80), 0.55f));
     const TVector3 d = VectorSet3(std::cos(elevation) * std::cos(azimuth), std::cos(elevation) * std::sin(azimuth), std::sin(elevation));
-    const float gamma = std::acos(std::clamp(VectorDot(d, Sun), -1.0f, 1.0f)) / Degree;
+    const float gamma = std::acos(std::clamp(VectorDot(d, Sun), -1.0f, 1.0f)) / Degrees;
     const float glow = 0.55f * std::exp(-gamma / 3) + 0.22f * std::exp(-gamma / 15);
     c = {c.r + glow * 1.0f, c.g + glow * 0.92f, c.b + glow * 0.75f, 1};
     c = Mix(c, {1.0f, 0.98f, 0.9f, 1}, 1 - SmoothStep(1.4f, 1.9f, gamma));   // the disc
@@ -87,7 +84,7 @@ void WriteDome(const std::string &folder)
     for (const float e : rings) {
         grid.emplace_back();
         for (int s = 0; s <= segments; ++s)
-            grid.back().push_back(vertex(2 * Pi * float(s) / float(segments), e * Degree));
+            grid.back().push_back(vertex(2 * Pi * float(s) / float(segments), e * Degrees));
     }
     // Seen from inside: counter-clockwise from the centre of the dome.
     for (std::size_t r = 0; r + 1 < grid.size(); ++r)
@@ -103,7 +100,7 @@ void WriteDome(const std::string &folder)
         dome.Face(a.first, top.first, b.first, a.second, top.second, b.second);
     }
     model.Save(folder + "sky.otm");
-    SaveOpaque(texture, folder + "sky.png");
+    texture.Save(folder + "sky.png", false);
 }
 
 // Cloud density 0..1 at texel (X, Y) of a Size x Size tile; the tile repeats without a seam.
@@ -162,7 +159,7 @@ void WriteClouds(const std::string &folder)
         }
     model.Save(folder + "clouds.otm");
     clouds.Save(folder + "clouds.png");
-    SaveOpaque(height, folder + "height.png");
+    height.Save(folder + "height.png", false);
 }
 
 } // namespace

@@ -232,42 +232,42 @@ TCanvas TerrainTexture(const TTerrain &terrain)
                                             -1.0f, 1.0f);
 
             TColor c;
-            const float sandTop = s.SandTop + 1.6f * (Noise(x, y, 70, seed, 3) - 0.5f);
+            const float sandTop = s.SandTop + 1.6f * (Noise(x, y, 70, seed, 3, WorldPeriod) - 0.5f);
             if (z < -0.6f) {
                 c = Mix(wetSand, shelf, SmoothStep(-0.6f, -5, z));
             } else if (z < sandTop) {
                 const float wet = 1 - SmoothStep(0.1f, 0.9f, z);
-                const float ripple = 0.92f + 0.1f * Noise(x * 3, y, 4, seed + 1, 2);
+                const float ripple = 0.92f + 0.1f * Noise(x * 3, y, 4, seed + 1, 2, WorldPeriod);
                 c = Shade(Mix(s.Sand, wetSand, wet), ripple);
                 // Surf along the water's edge.
-                const float surf = (1 - SmoothStep(-0.2f, 0.2f, z)) * SmoothStep(0.4f, 0.65f, Noise(x, y, 5, seed + 2, 3));
+                const float surf = (1 - SmoothStep(-0.2f, 0.2f, z)) * SmoothStep(0.4f, 0.65f, Noise(x, y, 5, seed + 2, 3, WorldPeriod));
                 c = Mix(c, foam, surf * 0.7f);
             } else {
                 // Forest fills the hollows and the lower slopes; grass and scrub take the crests.
-                const float wood = Noise(x, y, 90, seed + 3, 4) + 0.25f * hollow - 0.15f * SmoothStep(40, 200, z);
+                const float wood = Noise(x, y, 90, seed + 3, 4, WorldPeriod) + 0.25f * hollow - 0.15f * SmoothStep(40, 200, z);
                 const float forest = SmoothStep(0.5f - s.Woods * 0.45f, 0.72f - s.Woods * 0.45f, wood);
-                const float crowns = SmoothStep(0.25f, 0.75f, Noise(x, y, 4, seed + 4, 2));
-                const TColor trees = Shade(Mix(s.Forest, Shade(s.Grass, 0.7f), 0.25f * Noise(x, y, 30, seed + 12, 3)),
+                const float crowns = SmoothStep(0.25f, 0.75f, Noise(x, y, 4, seed + 4, 2, WorldPeriod));
+                const TColor trees = Shade(Mix(s.Forest, Shade(s.Grass, 0.7f), 0.25f * Noise(x, y, 30, seed + 12, 3, WorldPeriod)),
                                            0.6f + 0.55f * crowns);
-                const TColor grass = Shade(Mix(s.Grass, s.Sand, 0.3f * SmoothStep(0.55f, 0.8f, Noise(x, y, 20, seed + 5, 3))),
-                                           0.85f + 0.25f * Noise(x, y, 6, seed + 13, 2));
+                const TColor grass = Shade(Mix(s.Grass, s.Sand, 0.3f * SmoothStep(0.55f, 0.8f, Noise(x, y, 20, seed + 5, 3, WorldPeriod))),
+                                           0.85f + 0.25f * Noise(x, y, 6, seed + 13, 2, WorldPeriod));
                 TColor green = Mix(grass, trees, forest);
                 c = Mix(s.Sand, green, SmoothStep(sandTop, sandTop + 2.5f, z));
-                const float strata = 0.82f + 0.18f * std::sin(z * 0.8f + 6 * Noise(x, y, 40, seed + 6, 2));
-                const TColor rock = Shade(s.Rock, strata * (0.8f + 0.35f * Noise(x, y, 5, seed + 7, 3)));
+                const float strata = 0.82f + 0.18f * std::sin(z * 0.8f + 6 * Noise(x, y, 40, seed + 6, 2, WorldPeriod));
+                const TColor rock = Shade(s.Rock, strata * (0.8f + 0.35f * Noise(x, y, 5, seed + 7, 3, WorldPeriod)));
                 const float bare = std::max(SmoothStep(s.RockSlope * 0.75f, s.RockSlope * 1.25f, slope),
-                                            SmoothStep(s.RockLine - 15, s.RockLine + 15, z + 20 * Noise(x, y, 60, seed + 8, 3)));
+                                            SmoothStep(s.RockLine - 15, s.RockLine + 15, z + 20 * Noise(x, y, 60, seed + 8, 3, WorldPeriod)));
                 c = Mix(c, rock, bare);
                 if (s.Volcanic) {
                     // Ash and cinders above the tree line, old lava running down the gullies.
-                    const float high = SmoothStep(s.RockLine - 40, s.RockLine + 10, z + 30 * Noise(x, y, 50, seed + 9, 3));
-                    const TColor cinder = Mix(ash, basalt, SmoothStep(0.3f, 0.7f, Noise(x, y, 14, seed + 10, 3)));
+                    const float high = SmoothStep(s.RockLine - 40, s.RockLine + 10, z + 30 * Noise(x, y, 50, seed + 9, 3, WorldPeriod));
+                    const TColor cinder = Mix(ash, basalt, SmoothStep(0.3f, 0.7f, Noise(x, y, 14, seed + 10, 3, WorldPeriod)));
                     c = Mix(c, cinder, high);
                     const float flow = SmoothStep(0.15f, 0.5f, hollow) * SmoothStep(20, 90, z);
-                    c = Mix(c, Shade(basalt, 0.8f + 0.3f * Noise(x, y, 3, seed + 14, 2)), flow * 0.85f);
+                    c = Mix(c, Shade(basalt, 0.8f + 0.3f * Noise(x, y, 3, seed + 14, 2, WorldPeriod)), flow * 0.85f);
                 }
             }
-            c = Mix(c, Shade(gravel, 0.9f + 0.2f * Noise(x, y, 4, seed + 11, 2)), terrain.SiteCover(x, y) * 0.85f);
+            c = Mix(c, Shade(gravel, 0.9f + 0.2f * Noise(x, y, 4, seed + 11, 2, WorldPeriod)), terrain.SiteCover(x, y) * 0.85f);
             const float light = (0.55f + 0.6f * std::max(0.0f, VectorDot(normal, SunDirection))) * (1 - 0.15f * std::max(0.0f, hollow));
             canvas.at(px, py) = Shade(c, light);
         }

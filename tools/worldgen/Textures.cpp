@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr float Pi = 3.14159265358979f;
-
 // A wave whose wave vector is whole repeats across the tile, so the sum tiles.
 struct TWave {
     int Kx, Ky;
@@ -78,7 +76,7 @@ void WriteWater(const std::string &folder)
                 const float scale = 0.006f;
                 noise.at(x, y) = {Clamp01(0.5f + du * scale), Clamp01(0.5f + dv * scale), Clamp01(0.5f + h * 0.08f), 1};
             }
-        SaveOpaque(noise, folder + "WaterNoise" + std::to_string(k + 1) + ".png");
+        noise.Save(folder + "WaterNoise" + std::to_string(k + 1) + ".png", false);
     }
 }
 

@@ -29,5 +29,5 @@ void WriteWithWreck(const std::string &folder, const TCanvas &texture, int mainF
 void WriteModel(const std::string &folder, const std::string &name, const TModelBuilder &model, const TCanvas &texture)
 {
     model.Save(folder + name + ".otm");
-    SaveOpaque(texture, folder + name + ".png");
+    texture.Save(folder + name + ".png", false);
 }

@@ -1,9 +1,11 @@
-#include "core/Splash.h"
+#include "render/Splash.h"
 
 #include "assets/TextureLib.h"
 #include "core/App.h"
 
 #include <GL/gl.h>
+
+int LoadSplashLogo(const std::string &fileName) { return TextureLib->Load(fileName, GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR); }
 
 void DrawSplash(int handle)
 {

@@ -1,6 +1,6 @@
 // Program entry: reads the command line, runs the game and turns an uncaught error into a report.
 
-#include "core/Game.h"
+#include "game/Game.h"
 #include "core/Log.h"
 #include "core/Text.h"
 

@@ -1,10 +1,11 @@
-#include "core/Game.h"
+#include "game/Game.h"
 
 #include "core/Files.h"
 #include "core/Log.h"
 #include "core/Random.h"
-#include "core/Splash.h"
+#include "core/KeyCodes.h"
 #include "core/Text.h"
+#include "assets/AssetsGL.h"
 #include "assets/DPSEffect.h"
 #include "assets/ModelLib.h"
 #include "assets/TextureLib.h"
@@ -15,17 +16,16 @@
 #include "data/Locale.h"
 #include "hud/Out2D.h"
 #include "menu/Menu.h"
+#include "render/GLState.h"
+#include "render/Splash.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
 
 #include <IL/il.h>
-#include <GL/gl.h>
 
 #include <cstdio>
 
 namespace {
-
-constexpr int VkReturn = 13;
 
 
 // Services are created once and live for the whole process; none is destroyed explicitly.
@@ -90,20 +90,15 @@ bool OpenWindow(const TCommandLine &cmd)
 
 void InitGraphics()
 {
+    // The asset libraries draw through the GL device from here on.
+    InstallGLAssets();
     LogWrite("Init GL Ext");
     DetectVertexBuffers();
     LogWrite("Init IL");
     ilInit();
     MouseReference = ScreenCenter;
 
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
+    InitRenderState();
 
     LogWrite("Loading TexLib");
     TextureLib = new TTextureLib();
@@ -113,8 +108,7 @@ void InitGraphics()
     Out2D = new TOut2D();
 
     LogWrite("Loading IMage");
-    const int logo = TextureLib->Load(AppDir + "Data\\Menu\\" + Translate("Logo.png", 0), GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR);
-    DrawSplash(logo);
+    DrawSplash(LoadSplashLogo(AppDir + "Data\\Menu\\" + Translate("Logo.png", 0)));
     SwapBuffersNow();
 }
 
@@ -135,7 +129,7 @@ void StartGameServices(const TCommandLine &cmd)
     Menu = new TMenu();
     if (cmd.Page >= 0)
         Menu->ShowPage(cmd.Page);
-    glDisable(GL_POLYGON_SMOOTH);
+    FinishRenderStartup();
     LastTick = TickCount();
     LogWrite(Cp1251FromUtf8("Запуск игры"));
 }
@@ -172,6 +166,10 @@ void RunFrames(const TCommandLine &cmd)
         } else {
             SetCursor(ScreenCenter.x, ScreenCenter.y);
             MusicFrame(false, Config->MusicVolume);
+            // A mission frame is three calls: the environment's update moves the world and touches
+            // no GL, the scene's draw changes no simulation state, and the HUD draws over it. They
+            // join here as the scene environment and the HUD are built; until then a mission frame
+            // keeps the cursor parked and the music going, and draws nothing.
         }
         SwapBuffersNow();
     }

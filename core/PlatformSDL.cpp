@@ -1,3 +1,5 @@
+// The window, its OpenGL context, input and the shell over SDL2: the platform of the game itself.
+
 #include "core/Platform.h"
 
 #include "core/App.h"
@@ -8,24 +10,9 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
-#include <spawn.h>
-
 #include <cstdio>
-#include <sstream>
 #include <vector>
 
-extern char **environ;
-
-void *MainWindow = nullptr;
-void *MainRC = nullptr;
-bool WindowFullScreen = false;
-std::function<void(int, int)> ResizeHandler;
-float PixelSizeX = 0, PixelSizeY = 0;
-float VirtualPixelX = 1.0f / 512, VirtualPixelY = 1.0f / 384;
-int   ScreenWidth = 0, ScreenHeight = 0;
-float UiScale = 1;
-bool  BatchMode = false;
-std::function<TPoint(std::string_view)> TextMeasure;
 
 namespace {
 
@@ -123,31 +110,6 @@ void KeepFrame()
         std::copy_n(rows.data() + stride * (height - 1 - y), stride, ShownFrame.data() + stride * y);
     ShownWidth = width;
     ShownHeight = height;
-}
-
-std::vector<std::string> SplitBlanks(std::string_view text)
-{
-    std::vector<std::string> words;
-    std::istringstream in{std::string(text)};
-    for (std::string word; in >> word;)
-        words.push_back(word);
-    return words;
-}
-
-// Starts a program detached from this one; it outlives this process.
-bool Spawn(const std::vector<std::string> &argv)
-{
-    std::vector<char *> args;
-    for (const std::string &arg : argv)
-        args.push_back(const_cast<char *>(arg.c_str()));
-    args.push_back(nullptr);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, args[0], nullptr, &attr, args.data(), environ);
-    posix_spawnattr_destroy(&attr);
-    return rc == 0;
 }
 
 // The URL of a Windows Internet Shortcut (".url" file: an INI file with "URL=" in it).
@@ -322,8 +284,6 @@ void ForegroundWindow()
 
 bool HasFocus() { return Window() && (SDL_GetWindowFlags(Window()) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
-TPoint TextExtent(std::string_view text) { return TextMeasure ? TextMeasure(text) : TPoint{}; }
-
 void SwapBuffersNow()
 {
     if (!Window())
@@ -352,14 +312,6 @@ bool ShellOpen(std::string_view path)
 }
 
 bool ShellOpenShow(std::string_view path) { return ShellOpen(path); }
-
-bool ShellRun(std::string_view program, std::string_view arguments)
-{
-    std::vector<std::string> argv{std::string(program)};
-    for (std::string &word : SplitBlanks(arguments))
-        argv.push_back(std::move(word));
-    return Spawn(argv);
-}
 
 TPoint WindowCorner()
 {
@@ -393,18 +345,6 @@ void SetTitle(std::string_view text)
     if (Window())
         SDL_SetWindowTitle(Window(), Utf8FromCp1251(text).c_str());
 }
-
-void SleepMs(int ms)
-{
-    if (ms > 0)
-        SDL_Delay(Uint32(ms));
-}
-
-void SetTimerResolution1ms() {}
-
-std::int64_t TickCount() { return std::int64_t(SDL_GetTicks64()); }
-
-std::uint64_t HighResolutionCounter() { return SDL_GetPerformanceCounter(); }
 
 void KeepShownFrames(bool keep) { KeepFrames = keep; }
 

@@ -1,3 +1,0 @@
-#include "assets/GameClock.h"
-
-std::int64_t GameClock = 0;

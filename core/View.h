@@ -1,0 +1,21 @@
+#pragma once
+// The per-frame view of the world: the game clock, where the eye is and where it looks, and the
+// viewport. The scene sets them once per frame; animation, levels of detail, particles and the 2D
+// output read them. Nothing else of a frame's view lives anywhere else.
+
+#include "core/Maths.h"
+
+#include <cstdint>
+
+// The game's millisecond clock: the sum of the mission frame times. Only the scene update advances
+// it; until a mission runs it stays 0. Animated textures and model key frames are sampled from it.
+extern std::int64_t GameClock;
+
+// The camera position of this frame; levels of detail and particles measure distances from it.
+extern TVector4 EyePosition;
+
+// The camera's heading and pitch in degrees; camera-facing particles turn by them.
+extern float CameraYaw, CameraPitch;
+
+// The viewport of the window: x, y, width, height in pixels.
+extern int Viewport[4];

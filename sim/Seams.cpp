@@ -1,0 +1,5 @@
+#include "sim/Seams.h"
+
+TShaderSeam    *ShaderSeam = nullptr;
+TCrosshairSeam *CrosshairSeam = nullptr;
+TNetworkSeam   *NetworkSeam = nullptr;

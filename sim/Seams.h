@@ -1,0 +1,41 @@
+#pragma once
+// Where the simulation reaches the subsystems above it. The design has units and the player aircraft
+// call the renderer's shader programs, the HUD's crosshair and the network layer; the simulation
+// must not include or link them, so it declares here what it needs and start-up installs the
+// implementations. Until one is installed the simulation gets the honest answer of a program that has
+// no such subsystem: no shader is used, there is no crosshair, there is no network game.
+
+#include "core/Maths.h"
+
+// The shader programs the simulation switches while drawing (the player's skin, the ion gun's
+// shield, the mega bomb's blast).
+class TShaderSeam {
+public:
+    virtual ~TShaderSeam() = default;
+    // Makes the named program current; false when it cannot be used (then nothing changed).
+    virtual bool Use(int program) = 0;
+    // Back to the fixed-function pipeline.
+    virtual void Stop() = 0;
+};
+
+// The HUD's crosshair: where the player aims on the screen.
+class TCrosshairSeam {
+public:
+    virtual ~TCrosshairSeam() = default;
+    // The crosshair in normalised device units.
+    virtual TVector3 Position() const = 0;
+};
+
+// The network layer as the simulation sees it: whether this program is a client of a network game,
+// and the messages a client sends to its server.
+class TNetworkSeam {
+public:
+    virtual ~TNetworkSeam() = default;
+    virtual bool IsClient() const = 0;
+    virtual void SendMessage(const void *data, int size) = 0;
+};
+
+// Installed by start-up; null where the program has no such subsystem.
+extern TShaderSeam    *ShaderSeam;
+extern TCrosshairSeam *CrosshairSeam;
+extern TNetworkSeam   *NetworkSeam;
