@@ -304,6 +304,12 @@ TEST(HudArtTool, DrawsTheSameBytesEveryTime)
         ++compared;
     }
     EXPECT_GT(compared, 0);
+    // Whatever the build staged, the run gives the loading screen its pictures: for each of the
+    // fifteen campaign levels its number and its title in both languages.
+    for (int level = 1; level <= 15; ++level)
+        for (const char *suffix : {"_number.png", "_text.png", "_text_rus.png"})
+            EXPECT_TRUE(fs::is_regular_file(dir.Path / "out" / "Maps" / ("Level" + std::to_string(level) + suffix)))
+                << "Level" << level << suffix;
 }
 
 } // namespace

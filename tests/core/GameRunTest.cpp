@@ -5,6 +5,7 @@
 #include "data/Config.h"
 #include "data/Locale.h"
 #include "tests/TestUtil.h"
+#include "tests/ScreenText.h"
 #include "tools/dpg/DpgWriter.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +152,30 @@ TEST_F(GameRun, FrameLoopRunsAndQuitsNormally)
     const TTestImage image = LoadTestPng(shot);
     ASSERT_EQ(image.Width, 800);
     EXPECT_FALSE(IsBlack(image.At(400, 292))) << "the last frame shown lost the logo";
+    // A fresh game folder has no player: the menu opens on the create-player page. Its title
+    // "ENTER NICK NAME" is three words of 5, 4 and 4 capitals (all of one height) across the top of
+    // the panel...
+    const std::vector<TInkRun> title = InkRuns(image, TitleCaption, 0, 100, 800, 170, 1);
+    ASSERT_EQ(title.size(), 13u) << "not the create-player page's title";
+    EXPECT_EQ(InkWords(title, 8), 3);
+    EXPECT_EQ(InkWords({title.begin(), title.begin() + 5}, 8), 1);
+    EXPECT_EQ(InkWords({title.begin() + 4, title.begin() + 6}, 8), 2);   // "ENTER" then "NICK"
+    EXPECT_EQ(InkWords({title.begin() + 8, title.begin() + 10}, 8), 2);  // "NICK" then "NAME"
+    for (const TInkRun &letter : title) {
+        EXPECT_NEAR(letter.Top, title[0].Top, 1);
+        EXPECT_NEAR(letter.Bottom, title[0].Bottom, 1);
+    }
+    // ... and its entry holds "Anonymous" in lime: one word, a capital taller than the small letters
+    // after it, and one letter, the "y", reaching below the line.
+    const std::vector<TInkRun> name = InkRuns(image, LimeCaption, 200, 180, 600, 235, 1);
+    ASSERT_GE(name.size(), 9u) << "no name in the entry";
+    EXPECT_EQ(InkWords(name, 8), 1);
+    int below = 0;
+    for (std::size_t i = 1; i < name.size(); ++i) {
+        EXPECT_GE(name[i].Top - name[0].Top, 3) << "glyph " << i << " is as tall as the capital";
+        below += name[i].Bottom - name[0].Bottom >= 3;
+    }
+    EXPECT_EQ(below, 1) << "one descender";
     // A fresh game folder gets its default key bindings.
     EXPECT_EQ(SplitLines(ReadAll(Dir / "keys.cfg")).size(), 14u);
     EXPECT_EQ(SplitLines(ReadAll(Dir / "keys.cfg"))[0], "KP_FORWARD=87");

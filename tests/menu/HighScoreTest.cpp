@@ -25,7 +25,8 @@ namespace {
 TEST(HighScoreRecord, FieldsInOrderPaddedWithZeros)
 {
     const std::string record = HighScoreRecord("Ace", 1200, "d", "Norway");
-    EXPECT_EQ(record, std::string("type=0|name=Ace|score=1200|key=") + HighScoreKey + "|p=d|add=Norway|z=");   // 50 bytes
+    EXPECT_EQ(record, std::string("type=0|name=Ace|score=1200|key=") + HighScoreKey + "|p=d|add=Norway|z=");
+    EXPECT_EQ(record.size(), 50u);   // counted by hand: already a multiple of 5, no padding
     EXPECT_EQ(HighScoreRecord("Bobby", 1200, "d", "Norway"),
               std::string("type=0|name=Bobby|score=1200|key=") + HighScoreKey + "|p=d|add=Norway|z=000");
     EXPECT_EQ(HighScoreRecord("Bo", 0, "", "").size() % 5, 0u);

@@ -12,6 +12,7 @@
 #include "data/Config.h"
 #include "tests/TestUtil.h"
 #include "tests/menu/Child.h"
+#include "tests/ScreenText.h"
 
 #include <gtest/gtest.h>
 
@@ -243,6 +244,17 @@ TEST_F(MenuClicks, TheSameInTheRussianMenu)
     const TTestImage image = LoadTestPng(shot);
     EXPECT_EQ(image.Width, 800);
     EXPECT_GT(LimePixels(image, 0, 0, image.Width, image.Height), 50);
+    // Its lines "Вы уверены," / "что хотите" / "выйти из игры?" have 2, 2 and 3 words (the English
+    // question 3, 2 and 4). Each "ы" is two strokes, so the glyphs show as 12, 9 and 14 column runs.
+    const struct {
+        int Y, Words, Runs;
+    } question[] = {{191, 2, 12}, {222, 2, 9}, {253, 3, 14}};
+    for (const auto &line : question) {
+        SCOPED_TRACE(line.Y);
+        const std::vector<TInkRun> runs = InkRuns(image, TitleCaption, 190, line.Y - 13, 610, line.Y + 13);
+        EXPECT_EQ(InkWords(runs, 5), line.Words);
+        EXPECT_EQ(runs.size(), std::size_t(line.Runs));
+    }
 
     // A score goes out the same way from the Russian menu.
     config.Players[0].Score = 700;

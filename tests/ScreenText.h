@@ -28,8 +28,12 @@ struct TInkRun {
     int Top = 0, Bottom = 0;   // rows, inclusive (top row first)
 };
 
-// The runs of caption pixels of Colour in the box [X0, X1) x [Y0, Y1), left to right.
-inline std::vector<TInkRun> InkRuns(const TTestImage &image, TCaptionColour colour, int x0, int y0, int x1, int y1)
+// The runs of caption pixels of Colour in the box [X0, X1) x [Y0, Y1), left to right. Runs apart by
+// no more than Bridge empty columns count as one: the menu's cursor draws hair lines across the whole
+// screen, and one that crosses a glyph cuts it in two (the small fonts leave gaps of one column
+// between glyphs, so bridge only the title font's).
+inline std::vector<TInkRun> InkRuns(const TTestImage &image, TCaptionColour colour, int x0, int y0, int x1, int y1,
+                                    int bridge = 0)
 {
     std::vector<TInkRun> runs;
     bool inRun = false;
@@ -45,7 +49,7 @@ inline std::vector<TInkRun> InkRuns(const TTestImage &image, TCaptionColour colo
             inRun = false;
             continue;
         }
-        if (!inRun)
+        if (!inRun && (runs.empty() || x - runs.back().Right - 1 > bridge))
             runs.push_back({x, x, top, bottom});
         inRun = true;
         TInkRun &run = runs.back();
