@@ -158,8 +158,10 @@ TDeletePage::TDeletePage() : TQuestionPage("Are you sure", "you want", "to delet
 
 void TDeletePage::OnYes()
 {
-    if (!Deleted && Config->PlayerCount > 0) {
-        const int current = std::clamp(Config->CurrentPlayer, 0, Config->PlayerCount - 1);
+    // Only the chosen player is deleted: with none chosen (a damaged settings file reads as none),
+    // YES deletes nobody.
+    if (!Deleted && Config->CurrentPlayer >= 0 && Config->CurrentPlayer < Config->PlayerCount) {
+        const int current = Config->CurrentPlayer;
         for (int i = current; i + 1 < Config->PlayerCount; ++i)
             Config->Players[std::size_t(i)] = Config->Players[std::size_t(i + 1)];
         --Config->PlayerCount;

@@ -43,7 +43,14 @@ sf_count_t MemoryWrite(const void *, sf_count_t, void *) { return 0; }
 
 sf_count_t MemoryTell(void *user) { return static_cast<TMemoryReader *>(user)->Pos; }
 
-std::int16_t ToPcm16(float value) { return std::int16_t(std::lrint(std::clamp(value, -1.0f, 1.0f) * 32767.0f)); }
+// libsndfile reads a 16-bit sample as the sample over 32768; the way back uses the same scale, so a
+// 16-bit file decodes to exactly its own samples. Louder floats clip at full scale.
+std::int16_t ToPcm16(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    return std::int16_t(std::clamp(std::lrint(double(value) * 32768.0), -32768L, 32767L));
+}
 
 // Reads every frame. The header's frame count is not trusted for the allocation: frames are read
 // in blocks until the decoder has no more. Samples are read as floats and clipped, so a decoded

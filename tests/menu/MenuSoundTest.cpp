@@ -6,12 +6,11 @@
 #include "sound/Decoder.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
+#include "tests/SoundCapture.h"
 #include "tests/TestUtil.h"
 #include "tests/menu/MenuFixture.h"
 
 #include <sndfile.h>
-
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -25,28 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using TClock = std::chrono::steady_clock;
-
-// The audio library reads its configuration once, at its first use in the process: every test
-// here records into the same file, made anew each time the output opens.
-struct TCaptureSetup {
-    fs::path Dir, WaveFile;
-    TCaptureSetup()
-        : Dir(fs::temp_directory_path() / ("zephrona-menu-sound-" + std::to_string(::getpid()))), WaveFile(Dir / "out.wav")
-    {
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-        const fs::path conf = Dir / "alsoft.conf";
-        std::ofstream(conf) << "[general]\ndrivers = wave\nhrtf = false\n[wave]\nfile = " << WaveFile.string() << "\n";
-        setenv("ALSOFT_CONF", conf.c_str(), 1);
-    }
-    ~TCaptureSetup() { fs::remove_all(Dir); }
-};
-
-const TCaptureSetup &CaptureSetup()
-{
-    static const TCaptureSetup setup;
-    return setup;
-}
 
 // What the output played, as one mono signal (the menu's sounds are flat: both speakers alike).
 struct TRecording {
@@ -166,22 +143,16 @@ protected:
         Lib.reset();
         OnButtonSound = ClickSound = MenuMusic = nullptr;
         MenuMusicChannel = -1;
+        const TCapture capture = ReadCapture();
         TRecording recording;
-        SF_INFO info{};
-        SNDFILE *file = sf_open(CaptureSetup().WaveFile.c_str(), SFM_READ, &info);
-        EXPECT_NE(file, nullptr) << "no recording";
-        if (!file)
-            return recording;
-        std::vector<float> frames(std::size_t(info.frames) * std::size_t(info.channels));
-        sf_readf_float(file, frames.data(), info.frames);
-        sf_close(file);
-        recording.Rate = info.samplerate;
-        recording.Mono.resize(std::size_t(info.frames));
+        recording.Rate = capture.Rate;
+        const std::size_t channels = std::size_t(std::max(1, capture.Channels));
+        recording.Mono.resize(capture.Samples.size() / channels);
         for (std::size_t i = 0; i < recording.Mono.size(); ++i) {
             float sum = 0;
-            for (int c = 0; c < info.channels; ++c)
-                sum += frames[i * std::size_t(info.channels) + std::size_t(c)];
-            recording.Mono[i] = sum / float(info.channels);
+            for (std::size_t c = 0; c < channels; ++c)
+                sum += capture.Samples[i * channels + c];
+            recording.Mono[i] = sum / float(channels);
         }
         return recording;
     }

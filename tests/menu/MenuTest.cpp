@@ -308,6 +308,15 @@ TEST_F(MenuTest, YesNoPagesActOnTheFirstButtonAndGoBackOnTheSecondOrEscape)
     EXPECT_EQ(Config->Players[1].Name, "Bob");
     EXPECT_EQ(Config->CurrentPlayer, 1);
 
+    // With no player chosen, YES deletes nobody.
+    Config->CurrentPlayer = NoPlayer;
+    Menu->ShowPage(PageDelete);
+    Click(Page<TDeletePage>(PageDelete).Yes.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PagePlayers);
+    EXPECT_EQ(Config->PlayerCount, 2);
+    EXPECT_EQ(Config->CurrentPlayer, NoPlayer);
+
     Config->HighScores[0] = {"Ace", "900"};
     Menu->ShowPage(PageClear);
     Click(Page<TClearPage>(PageClear).No.Rect);

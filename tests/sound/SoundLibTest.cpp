@@ -6,12 +6,11 @@
 #include "sound/Decoder.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
+#include "tests/SoundCapture.h"
 #include "tools/dpg/DpgWriter.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -28,30 +27,6 @@ namespace {
 constexpr int SampleRate = 22050;
 constexpr float SineAmplitude = 0.5f;
 constexpr int SoundMs = 300;
-
-// The audio library reads its configuration once, at its first use: every test of this process
-// records into the same file.
-struct TCaptureSetup {
-    fs::path Dir, WaveDir, WaveFile;
-    TCaptureSetup()
-    {
-        Dir = fs::temp_directory_path() / ("zephrona-sound-" + std::to_string(::getpid()));
-        fs::remove_all(Dir);
-        WaveDir = Dir / "capture";
-        WaveFile = WaveDir / "out.wav";
-        fs::create_directories(WaveDir);
-        const fs::path conf = Dir / "alsoft.conf";
-        std::ofstream(conf) << "[general]\ndrivers = wave\nhrtf = false\n[wave]\nfile = " << WaveFile.string() << "\n";
-        setenv("ALSOFT_CONF", conf.c_str(), 1);
-    }
-    ~TCaptureSetup() { fs::remove_all(Dir); }
-};
-
-TCaptureSetup &CaptureSetup()
-{
-    static TCaptureSetup setup;
-    return setup;
-}
 
 std::vector<std::uint8_t> ReadBytes(const fs::path &path)
 {
@@ -136,16 +111,10 @@ protected:
             SleepMs(ms);
             SoundLib = nullptr;
         }
+        TCapture capture = ReadCapture();
         TRecording recording;
-        SF_INFO info{};
-        SNDFILE *file = sf_open(CaptureSetup().WaveFile.c_str(), SFM_READ, &info);
-        EXPECT_NE(file, nullptr) << "no recording";
-        if (!file)
-            return recording;
-        recording.Channels = info.channels;
-        recording.Samples.resize(std::size_t(info.frames) * std::size_t(info.channels));
-        sf_readf_float(file, recording.Samples.data(), info.frames);
-        sf_close(file);
+        recording.Channels = capture.Channels;
+        recording.Samples = std::move(capture.Samples);
         return recording;
     }
 
@@ -381,3 +350,24 @@ TEST_F(SoundTest, WithoutAnAudioDeviceTheGameRunsSilent)
 }
 
 } // namespace
+
+TEST(SoundDecoder, SixteenBitSamplesDecodeToThemselves)
+{
+    // A mono 16-bit WAV written byte by byte: its samples include both ends of the range.
+    const std::vector<std::int16_t> samples = {0, 1, -1, 16422, -16422, 32767, -32768, 12345};
+    std::vector<std::uint8_t> wav;
+    const auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) wav.push_back(std::uint8_t(v >> (8 * i))); };
+    const auto put16 = [&](std::uint16_t v) { wav.push_back(std::uint8_t(v)); wav.push_back(std::uint8_t(v >> 8)); };
+    const auto tag = [&](const char *t) { for (int i = 0; i < 4; ++i) wav.push_back(std::uint8_t(t[i])); };
+    const std::uint32_t dataBytes = std::uint32_t(samples.size() * 2);
+    tag("RIFF"); put32(36 + dataBytes); tag("WAVE");
+    tag("fmt "); put32(16); put16(1); put16(1); put32(22050); put32(44100); put16(2); put16(16);
+    tag("data"); put32(dataBytes);
+    for (std::int16_t s : samples)
+        put16(std::uint16_t(s));
+    TDecodedSound sound;
+    ASSERT_TRUE(DecodeSoundMemory(wav.data(), wav.size(), sound));
+    EXPECT_EQ(sound.Channels, 1);
+    EXPECT_EQ(sound.Rate, 22050);
+    EXPECT_EQ(sound.Pcm, samples);
+}
