@@ -77,6 +77,13 @@ public:
     virtual void DrawAt(float t) = 0;
     // Binds the texture and draws one mesh at normalized time T, visible or not.
     virtual void DrawMeshAt(int mesh, float t) = 0;
+    // The corners of triangle Index of the collision mesh, in model coordinates and without the
+    // mesh's key transform. False, with nothing written, when the model has no collision mesh or
+    // Index lies outside its triangles.
+    virtual bool GetCollisionTriangle(int /*index*/, TVector3 & /*a*/, TVector3 & /*b*/, TVector3 & /*c*/) const
+    {
+        return false;
+    }
 
     int FindPoint(const std::string &name) const;   // first exact match, else -1
     std::string GetPointName(int index) const;      // empty outside the point range

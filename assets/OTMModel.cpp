@@ -269,3 +269,18 @@ TMesh *TOTMModel::GetCollisionMesh()
 {
     return CollisionMesh >= 0 && CollisionMesh < MeshCount ? &Meshes[std::size_t(CollisionMesh)] : nullptr;
 }
+
+bool TOTMModel::GetCollisionTriangle(int index, TVector3 &a, TVector3 &b, TVector3 &c) const
+{
+    if (CollisionMesh < 0 || std::size_t(CollisionMesh) >= Meshes.size())
+        return false;
+    const TMesh &mesh = Meshes[std::size_t(CollisionMesh)];
+    if (index < 0 || std::size_t(index) >= mesh.Faces.size())
+        return false;
+    // Face indices were checked against the vertex count when the file was read.
+    const std::array<int, 3> &face = mesh.Faces[std::size_t(index)];
+    a = mesh.Vertices[std::size_t(face[0])];
+    b = mesh.Vertices[std::size_t(face[1])];
+    c = mesh.Vertices[std::size_t(face[2])];
+    return true;
+}

@@ -63,6 +63,7 @@ public:
 
     // The mesh named "Collision", or null.
     TMesh *GetCollisionMesh();
+    bool GetCollisionTriangle(int index, TVector3 &a, TVector3 &b, TVector3 &c) const override;
 
     int                Version = 0;
     std::vector<TMesh> Meshes;

@@ -19,3 +19,10 @@ extern float CameraYaw, CameraPitch;
 
 // The viewport of the window: x, y, width, height in pixels.
 extern int Viewport[4];
+
+// The camera's model-view and projection matrices of this frame, in the layout of core/Maths.h: the
+// sixteen floats the graphics library is given with glLoadMatrixf (and gives back for
+// GL_MODELVIEW_MATRIX), so a row vector goes to clip space as (x, y, z, 1) x ModelView x Projection.
+// The scene sets them once per frame; projecting to the screen reads them instead of asking the
+// driver. Identity until a scene sets them.
+extern TMatrix4 ViewModelView, ViewProjection;

@@ -111,6 +111,7 @@ TEST(Layers, HeadlessProgramsNeedNoWindowGLOrAudioLibrary)
     // that link the null platform.
     const std::vector<fs::path> programs = {
         fs::path(ZEPHRONA_TOOLS_DIR) / "sescheck",   fs::path(ZEPHRONA_TOOLS_DIR) / "ptbgen",
+        fs::path(ZEPHRONA_TOOLS_DIR) / "missionrun",
         fs::path(ZEPHRONA_TOOLS_DIR) / "dpg",        fs::path(ZEPHRONA_TOOLS_DIR) / "cfgtool",
         fs::path(ZEPHRONA_TOOLS_DIR) / "localegen",  fs::path(ZEPHRONA_TOOLS_DIR) / "scoreserver",
         fs::path(ZEPHRONA_TOOLS_DIR) / "logogen",    fs::path(ZEPHRONA_TOOLS_DIR) / "particlegen",

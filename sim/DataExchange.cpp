@@ -1,0 +1,496 @@
+#include "sim/DataExchange.h"
+
+#include "core/App.h"
+#include "core/Log.h"
+#include "core/Random.h"
+#include "data/Config.h"
+#include "data/Extractor.h"
+#include "data/Locale.h"
+#include "sim/GameObjects.h"
+#include "sim/Statics.h"
+#include "sound/Music.h"
+#include "sound/SoundLib.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <stdexcept>
+#include <utility>
+
+namespace {
+
+constexpr int MessageTime = 5000;   // ms every script message stays up
+
+// Locale sections of the script's texts.
+constexpr int SectionNotices = 3;    // "New target", "Target complete", "Target failed"
+constexpr int SectionMessages = 4;   // the keys of "Message"
+constexpr int SectionTasks = 5;      // the keys of "AddTask"
+
+constexpr int TaskNew = 0, TaskComplete = 1, TaskFailed = 2;
+
+constexpr int EmptyObjectType = 4;   // "OBJECT_EMPTY"
+constexpr int CheckPointType = 10;   // "OBJECT_CHECKPOINT"
+
+std::string Upper(std::string text)
+{
+    for (char &c : text)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+int IntArg(const TScriptCommand &c, int i) { return TScript::IntAt(c.Args[i]); }
+float FloatArg(const TScriptCommand &c, int i) { return TScript::FloatAt(c.Args[i]); }
+bool BoolArg(const TScriptCommand &c, int i) { return TScript::BoolAt(c.Args[i]); }
+std::string TextArg(const TScriptCommand &c, int i) { return TScript::TextAt(c.Args[i]); }
+
+[[noreturn]] void NoCheckPoint() { throw std::runtime_error("Script Error: CheckPoint not found"); }
+
+std::string MusicPath(const std::string &name) { return AppDir + "Data\\Music\\" + name; }
+bool IsNoMusic(const std::string &name) { return Upper(name) == "NULL"; }
+
+int SoundVolume() { return Config ? Config->SoundVolume : 100; }
+
+// Plays a sound of the game's data at a world position; a sound the data lacks is logged and skipped,
+// as a missing voice or jingle must not end the mission.
+void PlayAt(const std::string &path, const TVector3 &position, float minDistance, float maxDistance)
+{
+    if (!SoundLib)
+        return;
+    if (!DataFileExists(path)) {
+        LogWrite("Sound not found: " + path);
+        return;
+    }
+    SoundLib->Play3D(SoundLib->LoadSample(path, false), position, minDistance, maxDistance, SoundVolume());
+}
+
+// "CreateObject": makes the object of the type, puts it in the world and in the group. Only the
+// types whose classes exist make anything; the others, a group outside 0..39 and a mission without
+// a world change nothing.
+void CreateObject(TScriptDataExchange &exchange, const TScriptCommand &c)
+{
+    const int type = IntArg(c, 0), group = IntArg(c, 1);
+    if (type != EmptyObjectType || !exchange.Objects)
+        return;
+    if (group < 0 || group >= ScriptGroupCount) {
+        LogWrite("Script: CreateObject into group " + std::to_string(group) + " refused, groups are 0.." +
+                 std::to_string(ScriptGroupCount - 1));
+        return;
+    }
+    TObjectsControl &objects = *exchange.Objects;
+    const TVector3 position = VectorSet3(FloatArg(c, 4), FloatArg(c, 5), FloatArg(c, 6));
+    auto *object = new TEmptyObject(objects, position, FloatArg(c, 7), FloatArg(c, 8));
+    object->Targetable = 0;
+    object->IsGround = 1;
+    objects.Add(object);
+    object->Side = IntArg(c, 2);
+    object->SetHealth(float(IntArg(c, 3)));
+    object->MaxHealth = float(IntArg(c, 3));
+    object->Dead = 0;
+    object->RefCount = 1;
+    object->Name = TextArg(c, 9).substr(0, MaxObjectNameLength);
+    object->OnRadar = 1;
+    exchange.AddToGroup(group, object);
+}
+
+} // namespace
+
+TScriptDataExchange::TScriptDataExchange(TObjectsControl *objects, std::string tableFileName)
+    : Objects(objects), TableFileName(std::move(tableFileName))
+{
+}
+
+TScriptDataExchange::~TScriptDataExchange() = default;
+
+void TScriptDataExchange::LoadScript(const std::string &fileName)
+{
+    SpawnPoints.clear();
+    Mission.Script.reset();
+    auto script = TableFileName.empty() ? std::make_unique<TScript>() : std::make_unique<TScript>(TableFileName);
+    script->Handler = this;
+    script->Load(fileName);   // a compile error leaves Mission.Script empty: nothing half-compiled runs
+    Mission.Script = std::move(script);
+    if (ScriptBindings.TimerEnable)
+        *ScriptBindings.TimerEnable = false;
+    if (Messanger)
+        Messanger->Clear();
+}
+
+void TScriptDataExchange::Update(int dt)
+{
+    RefreshGroups();
+    if (Mission.Script)
+        Mission.Script->Update(dt);
+}
+
+bool TScriptDataExchange::AddToGroup(int group, TGameObject *object)
+{
+    TAIGroup *g = Group(group);
+    if (!g || !object)
+        return false;
+    g->Units.push_back(object);
+    ++g->UnitCount;
+    ++g->AliveCount;
+    Mission.GroupAliveCount[group] = g->AliveCount;
+    return true;
+}
+
+void TScriptDataExchange::RefreshGroups()
+{
+    for (int i = 0; i < ScriptGroupCount; ++i) {
+        TAIGroup &group = Groups[i];
+        int alive = 0;
+        double health = 0, fullHealth = 0;
+        for (TGameObject *&unit : group.Units) {
+            if (!unit)
+                continue;
+            if (unit->Dead == 0 && unit->Health > 0) {
+                ++alive;
+                health += unit->Health;
+                fullHealth += unit->MaxHealth;
+            } else {
+                --unit->RefCount;
+                unit = nullptr;
+            }
+        }
+        group.AliveCount = alive;
+        group.HealthPercent = fullHealth > 0 ? std::max(0, int(std::lround(health / fullHealth * 100))) : 0;
+        Mission.GroupAliveCount[i] = group.AliveCount;
+        Mission.GroupHealth[i] = group.HealthPercent;
+    }
+}
+
+TAIGroup *TScriptDataExchange::Group(int group)
+{
+    if (group < 0 || group >= ScriptGroupCount) {
+        LogWrite("Script: group " + std::to_string(group) + " refused, groups are 0.." +
+                 std::to_string(ScriptGroupCount - 1));
+        return nullptr;
+    }
+    return &Groups[group];
+}
+
+void TScriptDataExchange::OrderGroup(int group, int targetGroup, int order)
+{
+    TAIGroup *g = Group(group);
+    if (!g)
+        return;
+    if (targetGroup == PlayerGroup) {
+        if (!PlayerAircraft)
+            return;
+        for (TGameObject *unit : g->Units)
+            if (unit) {
+                unit->Target = PlayerAircraft;
+                unit->Order = order;
+            }
+        return;
+    }
+    const TAIGroup *t = Group(targetGroup);
+    if (!t || t->AliveCount < 1)
+        return;
+    for (TGameObject *unit : g->Units) {
+        if (!unit)
+            continue;
+        TGameObject *nearest = nullptr;
+        float best = 0;
+        for (TGameObject *candidate : t->Units) {
+            if (!candidate || !(candidate->Health > 0))
+                continue;
+            const float d = VectorDistance(unit->Position, candidate->Position);
+            if (!nearest || d < best) {
+                nearest = candidate;
+                best = d;
+            }
+        }
+        unit->Target = nearest;
+        unit->Order = order;
+    }
+}
+
+void TScriptDataExchange::SetGroupFlag(int group, std::uint8_t TGameObject::*flag, bool value)
+{
+    if (TAIGroup *g = Group(group))
+        for (TGameObject *unit : g->Units)
+            if (unit && unit->Dead == 0)
+                unit->*flag = value ? 1 : 0;
+}
+
+float TScriptDataExchange::DistanceToGroup(const TVector3 &from, int group) const
+{
+    if (group < 0 || group >= ScriptGroupCount)
+        return NoDistance;
+    double sum = 0;
+    int count = 0;
+    for (const TGameObject *unit : Groups[group].Units)
+        if (unit && unit->Dead == 0) {
+            sum += VectorDistance(from, unit->Position);
+            ++count;
+        }
+    return count > 0 ? float(sum / count) : NoDistance;
+}
+
+void TScriptDataExchange::ShowMessage(const std::string &text, bool centred, float r, float g, float b)
+{
+    if (Messanger)
+        Messanger->Add(text, centred, r, g, b, MessageTime);
+}
+
+void TScriptDataExchange::SetTaskState(int task, int state, const char *message, float r, float g, float b)
+{
+    if (task < 0 || task >= TaskCount()) {
+        LogWrite("Script: task " + std::to_string(task) + " refused, the mission has " +
+                 std::to_string(TaskCount()) + " tasks");
+        return;
+    }
+    Tasks[std::size_t(task)].State = state;
+    ShowMessage(Translate(message, SectionNotices), false, r, g, b);
+}
+
+void TScriptDataExchange::EndMission(TMissionResult result, const std::string *nextMap)
+{
+    // The first end stands: a block that runs on before the menu takes over must not score twice.
+    if (Result != TMissionResult::Running)
+        return;
+    Result = result;
+    MenuActive = true;
+    if (result != TMissionResult::Won)
+        return;
+    NextMap = nextMap ? *nextMap : std::string();
+    if (!Config || Config->CurrentPlayer < 0 || Config->CurrentPlayer >= Config->PlayerCount ||
+        Config->CurrentPlayer >= int(Config->Players.size()))
+        return;
+    TGamePlayer &player = Config->Players[std::size_t(Config->CurrentPlayer)];
+    player.Score += AircraftKills * AircraftKillScore + ShipKills * ShipKillScore;
+    player.Level = NextMap;
+    if (nextMap && !Config->Save(AppDir + "Config.cfg"))
+        LogWrite("Cannot save the settings to " + AppDir + "Config.cfg");
+}
+
+void TScriptDataExchange::PlaceCheckPoint(const TScriptCommand &c)
+{
+    // A checkpoint the script still holds and that is still in the world moves; otherwise a new
+    // marker is made and becomes the checkpoint.
+    TGameObject *marker = nullptr;
+    if (CheckPoint && !CheckPointDeleted && Objects && Objects->Contains(CheckPoint))
+        marker = CheckPoint;
+    const TVector3 position = VectorSet3(FloatArg(c, 2), FloatArg(c, 3), FloatArg(c, 4));
+    if (marker) {
+        marker->Position = VectorSet4(position.x, position.y, position.z, 0);
+        marker->Rotation = VectorSet4(FloatArg(c, 5), FloatArg(c, 6), 0, 0);
+    } else {
+        if (!Objects)   // no world to put it in
+            return;
+        auto *made = new TDeadStaticObject(*Objects, AppDir + CheckPointModel, position, FloatArg(c, 5),
+                                           FloatArg(c, 6));
+        made->Marker = 1;
+        made->Unlit = 1;
+        made->Category = 4;
+        made->OnRadar = 1;
+        Objects->Add(made);
+        marker = made;
+        CheckPoint = made;
+        CheckPointDeleted = false;
+    }
+    marker->Side = IntArg(c, 1);
+    marker->MaxHealth = 1.0f;
+    marker->Dead = 0;
+    marker->RefCount = 1;
+    marker->Name = TextArg(c, 7).substr(0, MaxObjectNameLength);
+    marker->Targetable = 0;
+}
+
+void TScriptDataExchange::Prepare(const TScriptCommand &c)
+{
+    // The music of a mission is loaded with it, so a missing file is reported when the map loads.
+    if (c.Opcode == OpSetMusic && SoundLib) {
+        const std::string name = TextArg(c, 0);
+        if (!IsNoMusic(name))
+            SoundLib->LoadSample(MusicPath(name), true);
+    }
+}
+
+void TScriptDataExchange::Execute(const TScriptCommand &c)
+{
+    switch (c.Opcode) {
+    case OpMessage: {
+        ShowMessage(Translate(TextArg(c, 0), SectionMessages), false, 0, 0.7f, 0);
+        const int voice = Random(6) + 1;
+        PlayAt(AppDir + "Data\\Sounds\\Speech" + std::to_string(voice) + ".wav", VectorSet3(1, 1, 1), 500, 2000);
+        break;
+    }
+    case OpCenterMessage:
+        ShowMessage(TextArg(c, 0), true, 1, 0, 0);
+        break;
+    case OpSetMusic: {
+        if (!SoundLib)
+            break;
+        if (GameMusicChannel >= 0 && SoundLib->IsPlaying(GameMusicChannel))
+            SoundLib->Stop(GameMusicChannel);
+        const std::string name = TextArg(c, 0);
+        GameMusic = IsNoMusic(name) ? nullptr : SoundLib->LoadSample(MusicPath(name), true);
+        break;
+    }
+    case OpSetMusicVolume:
+        if (SoundLib && GameMusicChannel >= 0 && SoundLib->IsPlaying(GameMusicChannel)) {
+            const int music = Config ? Config->MusicVolume : 100;
+            SoundLib->SetVolume(GameMusicChannel, int(std::lround(double(music) * IntArg(c, 0) / 100)));
+        }
+        break;
+    case OpPlaySound: {
+        const std::string name = Upper(TextArg(c, 0));
+        const char *file = name == "WIN.WAV" ? "Win.wav" : name == "LOSE.WAV" ? "Lose.wav" : nullptr;
+        if (file) {
+            const TVector3 at = PlayerAircraft ? TVector3(PlayerAircraft->Position) : TVector3{};
+            PlayAt(AppDir + "Data\\Sounds\\" + file, at, 100, 400);
+        }
+        break;
+    }
+
+    case OpGameOver:
+        EndMission(TMissionResult::Lost, nullptr);
+        break;
+    case OpNextLevel: {
+        const std::string map = TextArg(c, 0);
+        EndMission(TMissionResult::Won, &map);
+        break;
+    }
+    case OpEndGame:
+        EndMission(TMissionResult::Won, nullptr);
+        break;
+
+    case OpAddTask: {
+        const int task = IntArg(c, 1);
+        if (task < 0) {
+            LogWrite("Script: task " + std::to_string(task) + " refused");
+            break;
+        }
+        if (task >= TaskCount())
+            Tasks.resize(std::size_t(task) + 1);
+        Tasks[std::size_t(task)] = TMissionTask{Translate(TextArg(c, 0), SectionTasks), TaskNew};
+        ShowMessage(Translate("New target", SectionNotices), false, 0, 0, 1);
+        break;
+    }
+    case OpTaskComplete:
+        SetTaskState(IntArg(c, 0), TaskComplete, "Target complete", 0, 1, 0);
+        break;
+    case OpTaskFail:
+        SetTaskState(IntArg(c, 0), TaskFailed, "Target failed", 1, 0, 0);
+        break;
+
+    case OpSetTarget:
+        OrderGroup(IntArg(c, 0), IntArg(c, 1), 0);
+        break;
+    case OpSetMovePoint:
+        OrderGroup(IntArg(c, 0), IntArg(c, 1), 1);
+        break;
+    case OpSetDefend:
+        OrderGroup(IntArg(c, 0), IntArg(c, 1), 2);
+        break;
+    case OpStopMove:
+        if (TAIGroup *g = Group(IntArg(c, 0)))
+            for (TGameObject *unit : g->Units)
+                if (unit)
+                    unit->Target = nullptr;
+        break;
+
+    case OpShowOnRadar:
+        SetGroupFlag(IntArg(c, 0), &TGameObject::OnRadar, BoolArg(c, 1));
+        break;
+    case OpSetBlinkOnRadar:
+        SetGroupFlag(IntArg(c, 0), &TGameObject::BlinkOnRadar, BoolArg(c, 1));
+        break;
+    case OpSetTargeting:
+        SetGroupFlag(IntArg(c, 0), &TGameObject::Targetable, BoolArg(c, 1));
+        break;
+    case OpEnableGroupWeapon:
+        SetGroupFlag(IntArg(c, 0), &TGameObject::WeaponEnabled, BoolArg(c, 1));
+        break;
+
+    case OpDistancePlayerToGroup: {
+        const int group = IntArg(c, 0);
+        TScript::FloatAt(c.Args[1]) = PlayerAircraft ? DistanceToGroup(PlayerAircraft->Position, group) : NoDistance;
+        break;
+    }
+    case OpDistanceGroupToGroup: {
+        const int a = IntArg(c, 0), b = IntArg(c, 1);
+        float distance = NoDistance;
+        if (const TAIGroup *from = Group(a)) {
+            const TGameObject *reference = nullptr;
+            for (const TGameObject *unit : from->Units)
+                if (unit && unit->Dead == 0)
+                    reference = unit;
+            if (reference && Group(b))
+                distance = DistanceToGroup(reference->Position, b);
+        }
+        TScript::FloatAt(c.Args[2]) = distance;
+        break;
+    }
+    case OpDistancePlayerToCheckPoint: {
+        if (!CheckPoint)
+            NoCheckPoint();
+        const TVector3 at = CheckPointDeleted ? TVector3(CheckPointLastPosition) : TVector3(CheckPoint->Position);
+        TScript::FloatAt(c.Args[0]) = PlayerAircraft ? VectorDistance(PlayerAircraft->Position, at) : NoDistance;
+        break;
+    }
+    case OpDeleteCheckPoint:
+        if (!CheckPoint)
+            NoCheckPoint();
+        if (!CheckPointDeleted) {   // the hold is released once; the object may be freed after that
+            CheckPoint->Dead = 1;
+            --CheckPoint->RefCount;
+            CheckPointLastPosition = CheckPoint->Position;
+            CheckPointDeleted = true;
+        }
+        break;
+    case OpCreateStaticDead:
+        if (IntArg(c, 0) == CheckPointType)
+            PlaceCheckPoint(c);
+        break;
+
+    case OpIsSideOnRadar: {
+        bool seen = false;
+        if (Objects)
+            for (const TGameObject *object : Objects->Objects)
+                if (object && object->Side == IntArg(c, 0) && object->Health > 0 && object->OnRadar) {
+                    seen = true;
+                    break;
+                }
+        TScript::SetBool(c.Args[1], seen);
+        break;
+    }
+
+    case OpMpAddSpawnPoint:
+        SpawnPoints.push_back(VectorSet4(FloatArg(c, 0), FloatArg(c, 1), FloatArg(c, 2), 0));
+        if (SpawnPoints.size() == 1) {
+            // The first spawn point puts the player at its start, which resets its kills; placing
+            // the aircraft itself is the player aircraft's work.
+            AircraftKills = 0;
+            ShipKills = 0;
+        }
+        break;
+    case OpMpClearSpawnPoints:
+        SpawnPoints.clear();
+        break;
+
+    case OpCreatePlayer:
+        // Putting the aircraft back at its start resets its kills; the aircraft itself is the player
+        // aircraft's work.
+        AircraftKills = 0;
+        ShipKills = 0;
+        break;
+
+    case OpCreateObject:
+        CreateObject(*this, c);
+        break;
+
+    // Not part of the game yet: the unit, building, island and wreck classes (CreateObject of every
+    // type but the empty marker, CreateIsland, CreateStaticObject, CreateStaticDead for wrecks), the
+    // player aircraft's reload, the dynamic camera and the HUD indicator.
+    case OpCreateIsland:
+    case OpCreateStaticObject:
+    case OpReloadPlayer:
+    case OpSetCamera:
+    case OpSetIndicator:
+    default:
+        break;
+    }
+}

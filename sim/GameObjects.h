@@ -1,0 +1,182 @@
+#pragma once
+// Game objects and the object list of a mission.
+//
+// Every simulated thing of a mission except the scenery (ships, aircraft, guns, buildings, islands,
+// projectiles, wrecks, markers and the player aircraft) is a TGameObject. The mission's
+// TObjectsControl owns the listed objects and runs the per-frame passes over them (update, projection
+// to the screen, visibility, drawing, removal of the dead) and answers the spatial queries of weapons,
+// AI and the player: the nearest hostile target, the object containing a point, and sphere-against-
+// mesh collision. The player aircraft is a TGameObject too but is never in the list.
+
+#include "core/Bytes.h"
+#include "core/Maths.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+class TModel;
+
+// One collision triangle already in world space, with its unit normal.
+struct TWorldTriangle {
+    TVector4 Normal;
+    TVector4 Vertices[3];
+};
+
+class TGameObject {
+public:
+    TGameObject() = default;
+    virtual ~TGameObject() = default;
+    TGameObject(const TGameObject &) = delete;
+    TGameObject &operator=(const TGameObject &) = delete;
+
+    // Advances the object by Dt milliseconds.
+    virtual void Update(int dt) = 0;
+    // Draws the object; called inside the objects' draw pass.
+    virtual void Draw() = 0;
+    // The kill category for scoring: 0 none, 2 aircraft, 3 ship, 4 ground target.
+    virtual int TargetClass() { return 0; }
+    // Appends this object's network state to Message. Classes without network state write nothing.
+    virtual void WriteState(TByteWriter &message);
+    // Applies a received state message. Classes without network state ignore it.
+    virtual void ReadState(TByteReader &message);
+    // Sets Health; classes may react (a unit at zero starts dying).
+    virtual void SetHealth(float value) { Health = value; }
+    // The class's own collision triangles in world space (an island keeps its whole shore here).
+    // Collision tests them after the model's collision mesh; most classes have none.
+    virtual std::span<const TWorldTriangle> WorldTriangles() const { return {}; }
+
+    float GetHealth() const { return Health; }
+
+    float         Health = 0;          // <= 0 counts as destroyed for every query
+    std::uint16_t Id = 0;              // unique within the mission, from TObjectsControl::NewId
+    TModel       *Model = nullptr;     // shared with the model library, not owned; may be null
+    std::int32_t  Side = 0;            // 0 friend, 1 enemy, -1 neutral
+    float         MaxHealth = 0;
+    TVector4      Position;            // x, y horizontal, z altitude (sea level 0)
+    TVector4      Rotation;            // degrees: [0] pitch about x, [1] heading about z, [2] roll about y
+    TGameObject  *Target = nullptr;    // what Order applies to; not owned
+    std::uint8_t  Dead = 0;            // finished; freed once RefCount drops below 1
+    std::int32_t  RefCount = 0;        // script holds (groups, the checkpoint)
+    float         ScreenX = 0, ScreenY = 0;   // ViewCentre in normalised device units, each frame
+    std::string   Name;                // display name, at most 255 characters
+    std::uint8_t  OnRadar = 0;
+    std::int32_t  Category = 0;        // 0 ordinary, 1 missile, 2 bomb, 4 checkpoint, 5 island, 6 building
+    std::int32_t  Order = 0;           // 0 attack, 1 move to, 2 defend
+    float         OrderData = 0;       // the moving classes keep their current speed here
+    std::uint8_t  Targetable = 0;      // may be chosen as a target and takes part in collision
+    TVector4      ViewCentre;          // world bounding-box centre (Position without a model), each frame
+    std::uint8_t  IsGround = 0;        // ground and sea units 1, aircraft 0
+    TVector4      BoxCorners[8];       // the model's bounding-box corners in world space, each frame
+    std::uint8_t  WeaponEnabled = 0;   // may fire; set when the object enters the list
+    std::uint8_t  BlinkOnRadar = 0;
+    std::uint8_t  IsStatic = 0;        // buildings, markers, islands, the fixed gun
+    std::uint8_t  Visible = 0;         // not hidden behind scenery this frame
+};
+
+// The longest object name kept (names travel in a fixed 256-byte field).
+constexpr std::size_t MaxObjectNameLength = 255;
+
+// The player aircraft; null until it exists. It is never in an object list, but the queries that
+// concern the player (Contains, FindNearestTarget) treat it separately.
+extern TGameObject *PlayerAircraft;
+
+// The renderer's depth test for one object: whether the scenery drawn this frame hides it. The
+// renderer installs it; without it (or without a window) every object with a model counts as
+// visible.
+extern bool (*ObjectDepthTest)(const TGameObject &object);
+
+// The shader program number of the objects' draw pass, as handed to the shader seam.
+constexpr int ObjectsShaderProgram = 0;
+
+// The world point P in normalised device units: clip = (x, y, z, 1) x ViewModelView x ViewProjection
+// with the matrices of this frame (core/View.h), then x, y and z divided by w. No viewport transform; a point behind the eye
+// (w <= 0) is not treated specially, so callers compare the result with -1..1.
+TVector3 ProjectToScreen(const TVector3 &p);
+
+// The model placement of an object: translation to Position, heading about z, then pitch about x.
+TMatrix4 ObjectMatrix(const TGameObject &object);
+
+// A sample point of a moving body, tested against the meshes of the listed objects.
+struct TCollisionPoint {
+    TVector4 Position;   // world position
+};
+
+// A collision query, filled by its caller.
+struct TCollisionData {
+    TVector4                     Centre;               // the moving body's position
+    float                        Radius = 0;           // its broad-phase radius
+    TVector4                     PushOut;              // written: moves the touching point out of the surface
+    std::vector<TCollisionPoint> Points;
+    std::int32_t                 PointCount = 0;       // the first PointCount entries of Points are tested
+    TGameObject                 *HitObject = nullptr;  // written: the object touched, null without contact
+};
+
+// The radius of the sphere around each sample point that collision tests against triangles.
+constexpr float CollisionSphereRadius = 10.0f;
+
+// Whether the sphere of radius R around C touches the triangle A, B, C2 with unit normal N; on
+// contact PushOut is N x (R - d), d being the signed distance of C from the triangle's plane.
+bool SphereTouchesTriangle(const TVector3 &c, float r, const TVector3 &a, const TVector3 &b, const TVector3 &c2,
+                           const TVector3 &n, TVector4 &pushOut);
+
+class TObjectsControl {
+public:
+    TObjectsControl() = default;
+    // Frees every object still listed.
+    ~TObjectsControl();
+    TObjectsControl(const TObjectsControl &) = delete;
+    TObjectsControl &operator=(const TObjectsControl &) = delete;
+
+    // The low 16 bits of NextId, which then moves on: ids wrap around after 65535.
+    std::uint16_t NewId();
+    // Appends Object and enables its weapons; the list owns it from now on. Null is ignored.
+    void Add(TGameObject *object);
+    // Frees Object and moves the last entry into its slot; nothing when it is not listed.
+    void Remove(TGameObject *object);
+    // The first listed object with Id, or null.
+    TGameObject *FindById(std::uint16_t id) const;
+    // Whether Object is listed or is the player aircraft.
+    bool Contains(const TGameObject *object) const;
+
+    // Updates every object listed at the start of the pass, in list order, then frees the dead that
+    // no script holds any more.
+    void Update(int dt);
+    // Refreshes ViewCentre, BoxCorners, ScreenX and ScreenY of every object.
+    void UpdateProjection();
+    // Refreshes Visible of every object with a model (after the scene is drawn).
+    void UpdateVisibility();
+    // Draws every object in list order inside the objects' shader.
+    void Draw();
+
+    // The nearest live, targetable object of another side than Side within Range of Position, the
+    // player aircraft included; AllowAir and AllowGround choose aircraft and ground units. Ties keep
+    // the earlier candidate, the player before the list.
+    TGameObject *FindNearestTarget(bool allowAir, bool allowGround, int side, const TVector3 &position,
+                                   float range) const;
+    // The first live, targetable object with a model whose world bounding box contains Point.
+    TGameObject *FindContaining(const TVector3 &point) const;
+    // Whether a sample point of Data touches the collision mesh (or own triangles) of a listed object;
+    // then Data.HitObject and Data.PushOut say which and how. IslandsOnly limits it to islands.
+    bool Collide(TCollisionData &data, bool islandsOnly) const;
+    // Health := Health - Amount; nothing for a null object.
+    void DamageObject(TGameObject *object, float amount);
+
+    // A homing missile and a dropped bomb. A multiplayer client makes none unless Forced (its
+    // server's message makes them). The projectile classes are not part of the game yet: both return
+    // null.
+    TGameObject *LaunchMissile(const TVector3 &start, const TVector3 &direction, float damage, float launchSpeed,
+                               float topSpeed, float health, TGameObject *target, int side, int lifetime,
+                               std::int32_t extra, bool forced);
+    TGameObject *LaunchBomb(const TVector3 &start, const TVector3 &direction, float forwardSpeed, float damage,
+                            float health, TGameObject *target, int side, bool forced);
+
+    std::uint32_t              NextId = 1;
+    std::vector<TGameObject *> Objects;   // owned
+    int                        Count = 0;
+
+private:
+    // Frees the object in slot I and moves the last entry there.
+    void FreeAt(int i);
+};

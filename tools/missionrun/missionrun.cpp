@@ -1,0 +1,250 @@
+// missionrun: plays a mission script without a window, with the game's own loaders and world update,
+// and prints how the mission goes.
+//
+//   missionrun FILE [--seconds S] [--dt MS] [--seed N] [--game DIR]
+//
+// Every game second a line "t=S" with the figures of each group that has units (" gN=alive/units:
+// health%") and the state of each task (" taskN=new|complete|failed"); every message as it is shown
+// ("message: TEXT", "centre: TEXT"); and last "result: won next=MAP", "result: won end",
+// "result: lost" or "result: running" when S seconds (default 60) ran out first. Exit status 0 for
+// any result, 1 for a script or data error (the message on standard error), 2 for a bad command line.
+//
+// The player is a stand-in parked at the origin (side 0, health 100). Nothing is drawn or played,
+// and no setting or score is saved: the player's Config.cfg stays as it was.
+
+#include "assets/ModelLib.h"
+#include "core/App.h"
+#include "core/Files.h"
+#include "core/Random.h"
+#include "core/Text.h"
+#include "core/View.h"
+#include "data/Extractor.h"
+#include "script/GameVars.h"
+#include "script/Messanger.h"
+#include "sim/DataExchange.h"
+#include "sim/GameObjects.h"
+#include "sim/World.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int ExitError = 1;
+constexpr int ExitBadUsage = 2;
+
+struct TOptions {
+    std::string   File;
+    std::string   GameDir;
+    int           Seconds = 60;
+    int           FrameMs = 25;
+    std::uint64_t Seed = 1;
+};
+
+void Usage(std::FILE *to)
+{
+    std::fputs("usage: missionrun FILE [--seconds S] [--dt MS] [--seed N] [--game DIR]\n"
+               "Plays the mission script FILE without a window for S seconds of game time (default 60)\n"
+               "in fixed steps of MS milliseconds (default 25), with the random generator seeded with N\n"
+               "(default 1). Prints the groups and tasks once a game second, every message as it is\n"
+               "shown, and the result: \"won next=MAP\", \"won end\", \"lost\" or \"running\".\n"
+               "FILE is a file on disk or a path in the game's data (Data/Maps/Level1.ses). DIR is the\n"
+               "game folder; without it the current folder when it holds Data.dpg, else the game folder\n"
+               "of this build. Nothing is saved.\n",
+               to);
+}
+
+template <typename T> bool ParseNumber(const std::string &text, T &value, T least)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() && !text.empty() && value >= least;
+}
+
+// Throws std::invalid_argument for a bad command line.
+TOptions ParseArguments(const std::vector<std::string> &args)
+{
+    TOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--seconds" || arg == "--dt" || arg == "--seed" || arg == "--game") {
+            if (!hasValue)
+                throw std::invalid_argument(arg + " needs a value");
+            const std::string &value = args[++i];
+            if (arg == "--seconds" && !ParseNumber(value, options.Seconds, 0))
+                throw std::invalid_argument("--seconds needs a whole number of seconds, 0 or more");
+            if (arg == "--dt" && !ParseNumber(value, options.FrameMs, 1))
+                throw std::invalid_argument("--dt needs a frame step of at least 1 millisecond");
+            if (arg == "--seed" && !ParseNumber(value, options.Seed, std::uint64_t(0)))
+                throw std::invalid_argument("--seed needs a whole number");
+            if (arg == "--game") {
+                if (value.empty())
+                    throw std::invalid_argument("--game needs a folder");
+                options.GameDir = value;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            throw std::invalid_argument("unknown option \"" + arg + "\"");
+        } else if (options.File.empty()) {
+            options.File = arg;
+        } else {
+            throw std::invalid_argument("only one mission at a time");
+        }
+    }
+    if (options.File.empty())
+        throw std::invalid_argument("no mission given");
+    return options;
+}
+
+std::string WithSlash(const std::string &dir) { return dir.back() == '/' ? dir : dir + "/"; }
+
+std::string GameFolder(const TOptions &options)
+{
+    if (!options.GameDir.empty())
+        return WithSlash(options.GameDir);
+    if (FileExists("Data.dpg"))
+        return WithSlash(std::filesystem::current_path().string());
+    return WithSlash(ZEPHRONA_GAME_DIR);
+}
+
+// The player until the player aircraft exists: parked at its start point, taking no part.
+class TParkedPlayer : public TGameObject {
+public:
+    TParkedPlayer()
+    {
+        Side = 0;
+        Health = 100;
+        MaxHealth = 100;
+    }
+    void Update(int) override {}
+    void Draw() override {}
+};
+
+void PrintLine(const std::string &cp1251) { std::printf("%s\n", Utf8FromCp1251(cp1251).c_str()); }
+
+const char *TaskStateName(int state)
+{
+    switch (state) {
+    case 1: return "complete";
+    case 2: return "failed";
+    default: return "new";
+    }
+}
+
+std::string Status(const TScriptDataExchange &exchange, int second)
+{
+    std::string line = "t=" + std::to_string(second);
+    for (int i = 0; i < ScriptGroupCount; ++i) {
+        const TAIGroup &g = exchange.Groups[i];
+        if (g.UnitCount > 0)
+            line += " g" + std::to_string(i) + "=" + std::to_string(g.AliveCount) + "/" +
+                    std::to_string(g.UnitCount) + ":" + std::to_string(g.HealthPercent) + "%";
+    }
+    for (int i = 0; i < exchange.TaskCount(); ++i)
+        line += " task" + std::to_string(i) + "=" + TaskStateName(exchange.Tasks[std::size_t(i)].State);
+    return line;
+}
+
+std::string ResultLine(const TScriptDataExchange &exchange)
+{
+    switch (exchange.Result) {
+    case TMissionResult::Won:
+        return exchange.NextMap.empty() ? "result: won end" : "result: won next=" + exchange.NextMap;
+    case TMissionResult::Lost: return "result: lost";
+    default: return "result: running";
+    }
+}
+
+int Run(const TOptions &options)
+{
+    AppDir = GameFolder(options);
+    Extractor = new TExtractor();
+    if (FileExists(AppDir + "Data.dpg"))
+        Extractor->LoadFromFile(AppDir + "Data.dpg");
+    Extractor->SetPath(AppDir);
+    TModelLib models;   // the checkpoint's model is loaded as the game loads it; nothing draws it
+    ModelLib = &models;
+
+    // A file on disk first, then a path in the game's data.
+    std::string path = options.File;
+    if (!FileExists(path)) {
+        std::string inData = options.File;
+        std::replace(inData.begin(), inData.end(), '/', '\\');
+        path = AppDir + inData;
+    }
+
+    Randomize(options.Seed);
+    TMessanger messages(768);
+    messages.OnAdd = [](const std::string &text, bool centred) {
+        PrintLine(std::string(centred ? "centre: " : "message: ") + text);
+    };
+    Messanger = &messages;
+    TParkedPlayer player;
+    PlayerAircraft = &player;
+    ScriptBindings.PlayerHealth = &player.Health;
+
+    TWorld world;   // before the script compiles: the script's timer variables are the world's
+    int status = 0;
+    try {
+        world.LoadMission(path);
+        const std::int64_t start = GameClock, end = std::int64_t(options.Seconds) * 1000;
+        std::int64_t shown = 0;
+        for (;;) {
+            const std::int64_t elapsed = GameClock - start;
+            if (elapsed >= end)
+                break;
+            FrameTime = options.FrameMs;
+            world.Update(options.FrameMs);
+            messages.Update(options.FrameMs);
+            if (world.Exchange->Result != TMissionResult::Running)
+                break;
+            const std::int64_t second = (GameClock - start) / 1000;
+            if (second > shown) {
+                shown = second;
+                PrintLine(Status(*world.Exchange, int(second)));
+            }
+        }
+        PrintLine(ResultLine(*world.Exchange));
+    } catch (const std::exception &e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", Utf8FromCp1251(e.what()).c_str());
+        status = ExitError;
+    }
+    world.Unload();
+    Messanger = nullptr;
+    PlayerAircraft = nullptr;
+    ScriptBindings.PlayerHealth = &ScriptStandIns.PlayerHealth;
+    ModelLib = nullptr;
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::find(args.begin(), args.end(), "--help") != args.end() ||
+        (args.size() == 1 && args[0] == "-h")) {
+        Usage(stdout);
+        return 0;
+    }
+    TOptions options;
+    try {
+        options = ParseArguments(args);
+    } catch (const std::invalid_argument &e) {
+        std::fprintf(stderr, "missionrun: %s\n", e.what());
+        Usage(stderr);
+        return ExitBadUsage;
+    }
+    try {
+        return Run(options);
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", Utf8FromCp1251(e.what()).c_str());
+        return ExitError;
+    }
+}
