@@ -29,7 +29,9 @@ constexpr int SectionTasks = 5;      // the keys of "AddTask"
 constexpr int TaskNew = 0, TaskComplete = 1, TaskFailed = 2;
 
 constexpr int EmptyObjectType = 4;   // "OBJECT_EMPTY"
-constexpr int CheckPointType = 10;   // "OBJECT_CHECKPOINT"
+constexpr int CheckPointType = 10;      // "OBJECT_CHECKPOINT"
+constexpr int DestroyerWreckType = 6;   // "OBJECT_SHIP_DESTROYER"
+constexpr int BomberWreckType = 8;      // "OBJECT_DEAD_SU25"
 
 std::string Upper(std::string text)
 {
@@ -298,6 +300,29 @@ void TScriptDataExchange::PlaceCheckPoint(const TScriptCommand &c)
     marker->Targetable = 0;
 }
 
+void TScriptDataExchange::PlaceWreck(const TScriptCommand &c)
+{
+    // The two wrecks a script can place: a destroyer's hull and a bomber's. Any other type makes
+    // nothing and changes nothing.
+    const char *model = nullptr;
+    if (IntArg(c, 0) == DestroyerWreckType)
+        model = "Data\\Models\\Ships\\Destroyer\\Dead.otm";
+    else if (IntArg(c, 0) == BomberWreckType)
+        model = "Data\\Models\\Dead\\Su25\\Dead.otm";
+    if (!model || !Objects)
+        return;
+    auto *wreck = new TDeadStaticObject(*Objects, AppDir + model, VectorSet3(FloatArg(c, 2), FloatArg(c, 3), FloatArg(c, 4)),
+                                        FloatArg(c, 5), FloatArg(c, 6));
+    wreck->OnRadar = 0;
+    wreck->Side = IntArg(c, 1);
+    wreck->MaxHealth = 1.0f;
+    wreck->Dead = 0;
+    wreck->RefCount = 1;   // held for the whole mission: a wreck belongs to no group that would release it
+    wreck->Name = TextArg(c, 7).substr(0, MaxObjectNameLength);
+    wreck->Targetable = 0;
+    Objects->Add(wreck);
+}
+
 void TScriptDataExchange::Prepare(const TScriptCommand &c)
 {
     // The music of a mission is loaded with it, so a missing file is reported when the map loads.
@@ -444,6 +469,8 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
     case OpCreateStaticDead:
         if (IntArg(c, 0) == CheckPointType)
             PlaceCheckPoint(c);
+        else
+            PlaceWreck(c);
         break;
 
     case OpIsSideOnRadar: {

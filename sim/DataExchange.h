@@ -105,6 +105,7 @@ private:
     void SetTaskState(int task, int state, const char *message, float r, float g, float b);
     void EndMission(TMissionResult result, const std::string *nextMap);
     void PlaceCheckPoint(const TScriptCommand &command);
+    void PlaceWreck(const TScriptCommand &command);
     void ShowMessage(const std::string &text, bool centred, float r, float g, float b);
 
     std::string TableFileName;

@@ -268,6 +268,29 @@ TEST_F(DataExchange, ACheckPointInTheWorldIsMovedAndADeletedOneIsNeverTouchedAga
     EXPECT_EQ(Objects.Count, 0);
 }
 
+TEST_F(DataExchange, WrecksAreHeldForTheMissionAndOtherTypesMakeNothing)
+{
+    Run("CreateStaticDead OBJECT_SHIP_DESTROYER AI_SIDE_ENEMY $10,0 $20,0 $0,0 $0,0 $45,0 Hulk\n"
+        "CreateStaticDead OBJECT_DEAD_SU25 AI_SIDE_FRIEND $1,0 $2,0 $3,0 $0,0 $0,0 Crash\n"
+        "CreateStaticDead OBJECT_SHIP AI_SIDE_ENEMY $0,0 $0,0 $0,0 $0,0 $0,0 Nothing\n"
+        "CreateStaticDead $99 AI_SIDE_ENEMY $0,0 $0,0 $0,0 $0,0 $0,0 Nothing");
+    ASSERT_EQ(Objects.Count, 2);
+    const TGameObject &hulk = *Objects.Objects[0], &crash = *Objects.Objects[1];
+    EXPECT_EQ(hulk.Name, "Hulk");
+    EXPECT_EQ(hulk.Side, 1);
+    EXPECT_FLOAT_EQ(hulk.Position.x, 10);
+    EXPECT_FLOAT_EQ(hulk.Rotation.y, 45);
+    EXPECT_EQ(crash.Name, "Crash");
+    EXPECT_EQ(crash.Side, 0);
+    for (const TGameObject *wreck : {&hulk, &crash}) {
+        EXPECT_EQ(wreck->RefCount, 1);
+        EXPECT_EQ(wreck->OnRadar, 0);
+        EXPECT_EQ(wreck->Targetable, 0);
+        EXPECT_FLOAT_EQ(wreck->MaxHealth, 1.0f);
+    }
+    EXPECT_EQ(Exchange.CheckPoint, nullptr) << "a wreck is not a checkpoint";
+}
+
 TEST_F(DataExchange, TasksGrowToTheirNumberAndAnnounceEveryChange)
 {
     Messanger = &Messages;
