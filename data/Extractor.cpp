@@ -16,6 +16,15 @@
 
 TExtractor *Extractor = nullptr;
 
+TExtractor *OpenGameArchive(const std::string &appDir)
+{
+    Extractor = new TExtractor();
+    if (FileExists(appDir + "Data.dpg"))
+        Extractor->LoadFromFile(appDir + "Data.dpg");
+    Extractor->SetPath(appDir);
+    return Extractor;
+}
+
 bool DataFileExists(const std::string &path) { return (Extractor && Extractor->FindFile(path) >= 0) || FileExists(path); }
 
 namespace {

@@ -70,6 +70,11 @@ private:
 // The archive of the run, created at start-up; never null after that.
 extern TExtractor *Extractor;
 
+// Makes the archive of the run for the game folder AppDir (with its trailing "/"): "Data.dpg" there
+// when it exists, matched against names below AppDir. Sets Extractor and returns it; a damaged
+// archive throws.
+TExtractor *OpenGameArchive(const std::string &appDir);
+
 // True when the game path (AppDir + "Data\...") names a data file: an entry of the archive of the
 // run, or a loose file on disk.
 bool DataFileExists(const std::string &path);

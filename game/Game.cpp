@@ -46,10 +46,7 @@ void StartServices(const TCommandLine &cmd)
     AppDir = ExecutableDir();
     LogFile = new TLOgFile(AppDir + "log.txt", LogEnabled);
     LogWrite("Loading Archive");
-    Extractor = new TExtractor();
-    if (FileExists(AppDir + "Data.dpg"))
-        Extractor->LoadFromFile(AppDir + "Data.dpg");
-    Extractor->SetPath(AppDir);
+    OpenGameArchive(AppDir);
     Locale = new TLocale(AppDir + "Data\\Locale.txt", Extractor, Language);
     Config = new TConfig();
     LogWrite("Loading Config");

@@ -163,10 +163,7 @@ std::string ResultLine(const TScriptDataExchange &exchange)
 int Run(const TOptions &options)
 {
     AppDir = GameFolder(options);
-    Extractor = new TExtractor();
-    if (FileExists(AppDir + "Data.dpg"))
-        Extractor->LoadFromFile(AppDir + "Data.dpg");
-    Extractor->SetPath(AppDir);
+    OpenGameArchive(AppDir);
     TModelLib models;   // the checkpoint's model is loaded as the game loads it; nothing draws it
     ModelLib = &models;
 

@@ -168,10 +168,7 @@ public:
 int Check(const TOptions &options)
 {
     AppDir = GameFolder(options);
-    Extractor = new TExtractor();
-    if (FileExists(AppDir + "Data.dpg"))
-        Extractor->LoadFromFile(AppDir + "Data.dpg");
-    Extractor->SetPath(AppDir);
+    OpenGameArchive(AppDir);
     // A file on disk first, then an entry of the game's data; named as given when it is neither.
     const bool inData = !FileExists(options.File) &&
                         (FileExists(AppDir + options.File) || Extractor->FindFile(AppDir + options.File) >= 0);
