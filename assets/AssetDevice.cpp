@@ -14,6 +14,12 @@ public:
     void DeleteVertexBuffer(unsigned) override {}
     void DrawMesh(const TMesh &, const TMatrix4 &) override {}
     void DrawNormals(const TOTMModel &) override {}
+    void PushTransform(const TMatrix4 &) override {}
+    void PopTransform() override {}
+    void SetColor(float, float, float, float) override {}
+    void SetDepthWrites(bool) override {}
+    void SetAdditive(bool) override {}
+    void SetLighting(bool) override {}
     void DrawBounds(const TModel &) override {}
     void DrawSprites(const std::vector<TSpriteBlock *> &, int) override {}
 };

@@ -46,6 +46,20 @@ public:
     virtual void DrawNormals(const TOTMModel &model) = 0;   // debug lines along every vertex normal
     virtual void DrawBounds(const TModel &model) = 0;       // debug box outline in red
 
+    // ---- Object drawing (the units place and tint their models through these) ----
+    // Multiplies M (the layout of core/Maths.h, as glMultMatrixf takes it) onto the model-view
+    // matrix after saving it; PopTransform restores the saved one.
+    virtual void PushTransform(const TMatrix4 &m) = 0;
+    virtual void PopTransform() = 0;
+    // The current colour, alpha included, that lit and unlit models are drawn with.
+    virtual void SetColor(float r, float g, float b, float a) = 0;
+    // Depth writes on or off (flames and glows are drawn without them).
+    virtual void SetDepthWrites(bool on) = 0;
+    // Additive blending (source alpha, one) on, or the usual alpha blending back.
+    virtual void SetAdditive(bool on) = 0;
+    // Lighting on or off.
+    virtual void SetLighting(bool on) = 0;
+
     // ---- Particles ----
     // Every particle of the layer in the blocks, as camera-facing quads (TSprites::DrawAll).
     virtual void DrawSprites(const std::vector<TSpriteBlock *> &blocks, int layer) = 0;

@@ -170,6 +170,31 @@ public:
         glPopMatrix();
     }
 
+    void PushTransform(const TMatrix4 &m) override
+    {
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glMultMatrixf(m.m);
+    }
+
+    void PopTransform() override
+    {
+        glMatrixMode(GL_MODELVIEW);
+        glPopMatrix();
+    }
+
+    void SetColor(float r, float g, float b, float a) override { glColor4f(r, g, b, a); }
+    void SetDepthWrites(bool on) override { glDepthMask(on ? GL_TRUE : GL_FALSE); }
+    void SetAdditive(bool on) override { glBlendFunc(GL_SRC_ALPHA, on ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA); }
+
+    void SetLighting(bool on) override
+    {
+        if (on)
+            glEnable(GL_LIGHTING);
+        else
+            glDisable(GL_LIGHTING);
+    }
+
     void DrawNormals(const TOTMModel &model) override
     {
         for (const TMesh &mesh : model.Meshes)

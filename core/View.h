@@ -26,3 +26,11 @@ extern int Viewport[4];
 // The scene sets them once per frame; projecting to the screen reads them instead of asking the
 // driver. Identity until a scene sets them.
 extern TMatrix4 ViewModelView, ViewProjection;
+
+// The draw distances of this frame's view: aircraft and buildings are fully opaque nearer than
+// FadeStartDistance, fade out linearly beyond it and are not drawn past FarDrawDistance. The
+// player's camera sets them per view; the defaults are those of flight.
+extern float FarDrawDistance, FadeStartDistance;
+
+// The alpha of an object at Distance from the eye under the two draw distances above.
+float DistanceFade(float distance);

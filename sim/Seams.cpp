@@ -3,3 +3,4 @@
 TShaderSeam    *ShaderSeam = nullptr;
 TCrosshairSeam *CrosshairSeam = nullptr;
 TNetworkSeam   *NetworkSeam = nullptr;
+TWaterSeam     *WaterSeam = nullptr;

@@ -35,7 +35,16 @@ public:
     virtual void SendMessage(const void *data, int size) = 0;
 };
 
+// The sea surface: wakes, splashes and explosions disturb it.
+class TWaterSeam {
+public:
+    virtual ~TWaterSeam() = default;
+    // A disturbance of Strength spread over Size world units around At.
+    virtual void Disturb(const TVector3 &at, float strength, float size) = 0;
+};
+
 // Installed by start-up; null where the program has no such subsystem.
+extern TWaterSeam     *WaterSeam;
 extern TShaderSeam    *ShaderSeam;
 extern TCrosshairSeam *CrosshairSeam;
 extern TNetworkSeam   *NetworkSeam;
