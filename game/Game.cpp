@@ -18,6 +18,9 @@
 #include "menu/Menu.h"
 #include "render/GLState.h"
 #include "render/Splash.h"
+#include "sim/Misc.h"
+#include "sim/Templates.h"
+#include "sim/Tracers.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
 
@@ -118,9 +121,13 @@ void StartGameServices(const TCommandLine &cmd)
     LogWrite("Create effects control");
     Sprites = new TSprites();
     LogWrite("Create billboards control");
+    Billboards = new TBillboards();
     LogWrite("Create noise control");
     LogWrite("Loading Environment");
+    // The effects, textures and sounds every unit and weapon shares, loaded once for the run.
+    CreateUnitTemplates(true);
     LogWrite("Loading Misc");
+    Misc = new TMisc();
     LogWrite("Loading HUD");
     LogWrite(Cp1251FromUtf8("Загружаются меню"));
     Menu = new TMenu();

@@ -6,8 +6,12 @@
 #include "data/Config.h"
 #include "data/Extractor.h"
 #include "data/Locale.h"
+#include "sim/Aircraft.h"
 #include "sim/GameObjects.h"
+#include "sim/Ground.h"
+#include "sim/Ships.h"
 #include "sim/Statics.h"
+#include "sim/Units.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
 
@@ -28,10 +32,19 @@ constexpr int SectionTasks = 5;      // the keys of "AddTask"
 
 constexpr int TaskNew = 0, TaskComplete = 1, TaskFailed = 2;
 
-constexpr int EmptyObjectType = 4;   // "OBJECT_EMPTY"
-constexpr int CheckPointType = 10;      // "OBJECT_CHECKPOINT"
-constexpr int DestroyerWreckType = 6;   // "OBJECT_SHIP_DESTROYER"
-constexpr int BomberWreckType = 8;      // "OBJECT_DEAD_SU25"
+// The object types of "CreateObject" and "CreateStaticDead".
+enum TObjectType : int {
+    BuildingType = 0, CarrierType, BomberType, ShipType, EmptyObjectType, InterceptorType, DestroyerType, BoatType,
+    DeadSu25Type, TorpedoType, CheckPointType, CoolSamType, SubmarineType, BattleShipType, AvaxType,
+    SuperSubmarineType, ShilkaType
+};
+constexpr int DestroyerWreckType = DestroyerType;   // "CreateStaticDead" places a destroyer's hull
+constexpr int BomberWreckType = DeadSu25Type;       // and a bomber's wreck
+
+constexpr int BuildingCategory = 6;
+constexpr int IslandCategory = 5;
+constexpr float IslandHealth = 1000000.0f;      // ten times its full health: nothing sinks an island
+constexpr float IslandMaxHealth = 100000.0f;
 
 std::string Upper(std::string text)
 {
@@ -65,13 +78,92 @@ void PlayAt(const std::string &path, const TVector3 &position, float minDistance
     SoundLib->Play3D(SoundLib->LoadSample(path, false), position, minDistance, maxDistance, SoundVolume());
 }
 
-// "CreateObject": makes the object of the type, puts it in the world and in the group. Only the
-// types whose classes exist make anything; the others, a group outside 0..39 and a mission without
-// a world change nothing.
+// The object of a "CreateObject" type with the flags the type gives it (Targetable, IsGround and a
+// building's Category); null for the types that make nothing (the wreck-only types and any number
+// outside the table).
+TGameObject *MakeObject(TObjectsControl &objects, int type, int side, const TVector3 &position,
+                        const TVector3 &angles, const std::string &text)
+{
+    TGameObject *object = nullptr;
+    switch (type) {
+    case BuildingType:
+        object = new TBuildingStatic(objects, "Data\\Models\\Buildings\\" + text, position, angles);
+        object->Category = BuildingCategory;
+        break;
+    case CarrierType:
+        object = new TCarrier(objects, position, TVector3{});   // a carrier always lies square
+        break;
+    case BomberType:
+        object = new TCraftSu25(objects, position, angles);
+        break;
+    case ShipType:
+        object = new TTransport(objects, position, side, angles, text);
+        break;
+    case EmptyObjectType:
+        object = new TEmptyObject(objects, position, angles.x, angles.y);
+        break;
+    case InterceptorType:
+        object = new TCraftGAS1(objects, position, angles);
+        break;
+    case DestroyerType:
+        object = new TDestroyer(objects, position, side, angles);
+        break;
+    case BoatType:
+        object = new TBoat(objects, position, side, angles);
+        break;
+    case TorpedoType:
+        object = new TTorpedo(objects, position, angles);
+        break;
+    case CoolSamType:
+        object = new TCoolSam(objects, position, side, angles);
+        break;
+    case SubmarineType:
+        object = new TSubmarine(objects, position, angles);
+        break;
+    case BattleShipType:
+        object = new TBattleShip(objects, position, side, angles);
+        break;
+    case AvaxType:
+        object = new TCraftAvax(objects, position, angles);
+        break;
+    case SuperSubmarineType:
+        object = new TSuperSubmarine(objects, position, angles);
+        break;
+    case ShilkaType:
+        object = new TShilka(objects, position, side, angles);
+        break;
+    default:   // DeadSu25Type, CheckPointType and unknown numbers
+        return nullptr;
+    }
+    const bool aircraft = type == BomberType || type == InterceptorType || type == AvaxType;
+    object->Targetable = type == EmptyObjectType ? 0 : 1;
+    object->IsGround = aircraft ? 0 : 1;
+    return object;
+}
+
+// The carrier's reload marker: where the player lands to re-arm. It stands with the carrier for the
+// whole mission, held though it belongs to no group.
+void PlaceReloadMarker(TObjectsControl &objects, const TVector3 &position, int side)
+{
+    auto *marker = new TDeadStaticObject(objects, AppDir + ReloadMarkerModel, position, 0, 0);
+    marker->Marker = 1;
+    marker->Unlit = 1;
+    marker->Side = side;
+    marker->SetHealth(0);
+    marker->MaxHealth = 1.0f;
+    marker->Dead = 0;
+    marker->RefCount = 1;
+    marker->Name = "Reload string";
+    marker->Targetable = 0;
+    objects.Add(marker);
+}
+
+// "CreateObject": makes the object of the type, puts it in the world and in the group. A type
+// that makes nothing, a group outside 0..39 and a mission without a world change nothing.
 void CreateObject(TScriptDataExchange &exchange, const TScriptCommand &c)
 {
-    const int type = IntArg(c, 0), group = IntArg(c, 1);
-    if (type != EmptyObjectType || !exchange.Objects)
+    const int type = IntArg(c, 0), group = IntArg(c, 1), side = IntArg(c, 2);
+    if (!exchange.Objects)
         return;
     if (group < 0 || group >= ScriptGroupCount) {
         LogWrite("Script: CreateObject into group " + std::to_string(group) + " refused, groups are 0.." +
@@ -80,18 +172,72 @@ void CreateObject(TScriptDataExchange &exchange, const TScriptCommand &c)
     }
     TObjectsControl &objects = *exchange.Objects;
     const TVector3 position = VectorSet3(FloatArg(c, 4), FloatArg(c, 5), FloatArg(c, 6));
-    auto *object = new TEmptyObject(objects, position, FloatArg(c, 7), FloatArg(c, 8));
-    object->Targetable = 0;
-    object->IsGround = 1;
+    const TVector3 angles = VectorSet3(FloatArg(c, 7), FloatArg(c, 8), 0);
+    const std::string text = TextArg(c, 9);
+    TGameObject *object = MakeObject(objects, type, side, position, angles, text);
+    if (!object)
+        return;
     objects.Add(object);
-    object->Side = IntArg(c, 2);
-    object->SetHealth(float(IntArg(c, 3)));
-    object->MaxHealth = float(IntArg(c, 3));
+    const float health = float(IntArg(c, 3));
+    object->Side = side;
+    object->SetHealth(health);
+    object->MaxHealth = health;
     object->Dead = 0;
     object->RefCount = 1;
-    object->Name = TextArg(c, 9).substr(0, MaxObjectNameLength);
+    object->Name = text.substr(0, MaxObjectNameLength);
     object->OnRadar = 1;
     exchange.AddToGroup(group, object);
+    if (type == CarrierType)
+        PlaceReloadMarker(objects, position, side);
+}
+
+// "CreateIsland": an island of "Data\Maps\Islands\", neutral scenery in no group.
+void CreateIsland(TObjectsControl &objects, const TScriptCommand &c)
+{
+    const std::string name = TextArg(c, 3);
+    auto *island = new TIsland(objects, VectorSet3(FloatArg(c, 0), FloatArg(c, 1), FloatArg(c, 2)), name);
+    island->Side = -1;
+    island->Category = IslandCategory;
+    island->SetHealth(IslandHealth);
+    island->MaxHealth = IslandMaxHealth;
+    island->Dead = 0;
+    island->RefCount = 0;
+    island->OnRadar = 0;
+    island->Targetable = 0;
+    island->Name = ("Island: " + name).substr(0, MaxObjectNameLength);
+    objects.Add(island);
+}
+
+// "CreateStaticObject": scenery of "Data\Models\" that cannot be targeted, in no group.
+void CreateStaticObject(TObjectsControl &objects, const TScriptCommand &c)
+{
+    const float health = float(IntArg(c, 0));
+    auto *building = new TBuilding(objects, "Data\\Models\\" + TextArg(c, 7),
+                                   VectorSet3(FloatArg(c, 1), FloatArg(c, 2), FloatArg(c, 3)),
+                                   VectorSet3(FloatArg(c, 4), FloatArg(c, 5), 0));
+    building->Side = -1;
+    building->Category = 0;
+    building->SetHealth(health);
+    building->MaxHealth = health;
+    building->Dead = 0;
+    building->RefCount = 0;
+    building->OnRadar = 0;
+    building->Targetable = 0;
+    building->Name = TextArg(c, 6).substr(0, MaxObjectNameLength);
+    objects.Add(building);
+}
+
+// The exchange whose mission counts the player's kills: the one made last, while it lives.
+TScriptDataExchange *KillCounting = nullptr;
+
+void CountKill(int targetClass)
+{
+    if (!KillCounting)
+        return;
+    if (targetClass == 2)
+        ++KillCounting->AircraftKills;
+    else if (targetClass == 3)
+        ++KillCounting->ShipKills;
 }
 
 } // namespace
@@ -99,9 +245,18 @@ void CreateObject(TScriptDataExchange &exchange, const TScriptCommand &c)
 TScriptDataExchange::TScriptDataExchange(TObjectsControl *objects, std::string tableFileName)
     : Objects(objects), TableFileName(std::move(tableFileName))
 {
+    KillCounting = this;
+    PlayerKillCounter = &CountKill;
 }
 
-TScriptDataExchange::~TScriptDataExchange() = default;
+TScriptDataExchange::~TScriptDataExchange()
+{
+    if (KillCounting != this)
+        return;
+    KillCounting = nullptr;
+    if (PlayerKillCounter == &CountKill)
+        PlayerKillCounter = nullptr;
+}
 
 void TScriptDataExchange::LoadScript(const std::string &fileName)
 {
@@ -508,12 +663,17 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
     case OpCreateObject:
         CreateObject(*this, c);
         break;
-
-    // Not part of the game yet: the unit, building, island and wreck classes (CreateObject of every
-    // type but the empty marker, CreateIsland, CreateStaticObject, CreateStaticDead for wrecks), the
-    // player aircraft's reload, the dynamic camera and the HUD indicator.
     case OpCreateIsland:
+        if (Objects)
+            CreateIsland(*Objects, c);
+        break;
     case OpCreateStaticObject:
+        if (Objects)
+            CreateStaticObject(*Objects, c);
+        break;
+
+    // Not part of the game yet: the player aircraft's reload, the dynamic camera and the HUD
+    // indicator.
     case OpReloadPlayer:
     case OpSetCamera:
     case OpSetIndicator:

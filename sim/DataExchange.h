@@ -40,7 +40,8 @@ constexpr float NoDistance = 1.0e9f;
 
 class TScriptDataExchange : public TScriptCommandHandler {
 public:
-    // Objects is the mission's object list (may be null: then nothing counts as in the world).
+    // Objects is the mission's object list (may be null: then nothing counts as in the world, and
+    // the commands that make objects make none).
     // TableFileName is the tokenizer table the script compiles with; empty for the game's own.
     explicit TScriptDataExchange(TObjectsControl *objects = nullptr, std::string tableFileName = {});
     ~TScriptDataExchange() override;
@@ -88,7 +89,9 @@ public:
     TMissionResult Result = TMissionResult::Running;
     std::string    NextMap;   // the map name NextLevel gave ("Data\Maps\" relative); empty otherwise
 
-    // Kills of this mission, counted by the player's weapons and scored on a win.
+    // Kills of this mission, counted by the player's weapons and scored on a win. The exchange
+    // installs the kill counter of the units (PlayerKillCounter) when it is made and takes it away
+    // again when it goes, unless a later exchange has taken it over.
     int AircraftKills = 0;
     int ShipKills = 0;
 

@@ -276,6 +276,54 @@ TGameObject *TObjectsControl::FindContaining(const TVector3 &point) const
     return nullptr;
 }
 
+namespace {
+
+// Whether a sample point of Data touches one of Object's own world triangles, trying the triangles
+// in their list order and, for each, the points in theirs (the first contact wins, so the order
+// decides which push-out is reported). A class with a spatial index names the few triangles near
+// each point; the union of those, in list order, gives the same first contact as trying them all,
+// since a triangle no point is near cannot be touched.
+bool TouchesWorldTriangles(TGameObject &object, TCollisionData &data, int points)
+{
+    const std::span<const TWorldTriangle> triangles = object.WorldTriangles();
+    if (triangles.empty() || points <= 0)
+        return false;
+    data.PushOut = TVector4();   // a miss leaves it zero, whichever triangles were tried
+    auto touches = [&](const TWorldTriangle &triangle) {
+        for (int p = 0; p < points; ++p) {
+            data.PushOut = TVector4();
+            if (SphereTouchesTriangle(data.Points[std::size_t(p)].Position, CollisionSphereRadius,
+                                      triangle.Vertices[0], triangle.Vertices[1], triangle.Vertices[2],
+                                      triangle.Normal, data.PushOut)) {
+                data.HitObject = &object;
+                return true;
+            }
+        }
+        return false;
+    };
+
+    // Reused between queries: collision runs for every mover every frame.
+    thread_local std::vector<std::uint32_t> candidates;
+    candidates.clear();
+    bool indexed = true;
+    for (int p = 0; p < points && indexed; ++p)
+        indexed = object.TrianglesNear(data.Points[std::size_t(p)].Position, candidates);
+    if (!indexed) {
+        for (const TWorldTriangle &triangle : triangles)
+            if (touches(triangle))
+                return true;
+        return false;
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    for (const std::uint32_t t : candidates)
+        if (t < triangles.size() && touches(triangles[t]))
+            return true;
+    return false;
+}
+
+} // namespace
+
 bool TObjectsControl::Collide(TCollisionData &data, bool islandsOnly) const
 {
     constexpr int Island = 5, Building = 6;
@@ -308,17 +356,8 @@ bool TObjectsControl::Collide(TCollisionData &data, bool islandsOnly) const
                 }
             }
         }
-        for (const TWorldTriangle &triangle : object->WorldTriangles()) {
-            for (int p = 0; p < points; ++p) {
-                data.PushOut = TVector4();
-                if (SphereTouchesTriangle(data.Points[std::size_t(p)].Position, CollisionSphereRadius,
-                                          triangle.Vertices[0], triangle.Vertices[1], triangle.Vertices[2],
-                                          triangle.Normal, data.PushOut)) {
-                    data.HitObject = object;
-                    return true;
-                }
-            }
-        }
+        if (TouchesWorldTriangles(*object, data, points))
+            return true;
     }
     return false;
 }

@@ -46,6 +46,14 @@ public:
     // The class's own collision triangles in world space (an island keeps its whole shore here).
     // Collision tests them after the model's collision mesh; most classes have none.
     virtual std::span<const TWorldTriangle> WorldTriangles() const { return {}; }
+    // Appends to Indices the numbers (into WorldTriangles) of the triangles that the collision sphere
+    // round Point might touch: every triangle it can touch is among them, others may be too, and
+    // numbers may repeat. False when the class keeps no such index (then every triangle is a
+    // candidate and nothing is appended).
+    virtual bool TrianglesNear(const TVector3 & /*point*/, std::vector<std::uint32_t> & /*indices*/) const
+    {
+        return false;
+    }
 
     float GetHealth() const { return Health; }
 

@@ -1,24 +1,76 @@
+// The object list's launchers of missiles and bombs.
+
+#include "sim/Aircraft.h"
 #include "sim/GameObjects.h"
 
 #include "core/App.h"
+#include "data/Config.h"
+#include "data/Extractor.h"
+#include "data/Locale.h"
+#include "script/Messanger.h"
+#include "sound/SoundLib.h"
 
-// ---- Projectiles ------------------------------------------------------------------------------
+namespace {
 
-TGameObject *TObjectsControl::LaunchMissile(const TVector3 &, const TVector3 &, float, float, float, float,
-                                            TGameObject *, int, int, std::int32_t, bool forced)
+constexpr int SectionFlight = 3;        // the locale's in-flight words
+constexpr int MissileWarningTime = 3000;   // ms the warning stays in the middle of the screen
+
+// A missile on its way to the player: the warning in the middle of the screen and its alarm.
+void WarnPlayer()
+{
+    if (Messanger)
+        Messanger->Add(Translate("MISSILE", SectionFlight), true, 1, 0, 0, MissileWarningTime);
+    const std::string alarm = AppDir + "Data\\Sounds\\Missile_warning.wav";
+    if (SoundLib && DataFileExists(alarm))
+        SoundLib->Play2D(SoundLib->LoadSample(alarm, false), Config ? Config->SoundVolume : 100);
+}
+
+} // namespace
+
+TGameObject *TObjectsControl::LaunchMissile(const TVector3 &start, const TVector3 &direction, float damage,
+                                            float launchSpeed, float topSpeed, float health, TGameObject *target,
+                                            int side, int lifetime, std::int32_t extra, bool forced)
 {
     // On a multiplayer client only the server's message makes a projectile.
     if (NetworkGame && !NetworkHost && !forced)
         return nullptr;
-    // The missile class joins the game with the aircraft weapons; until then nothing is launched.
-    return nullptr;
+    auto *missile = new TAirToAirRocket(*this, start, direction);
+    missile->DamageValue = damage;
+    missile->LaunchSpeed = launchSpeed;
+    missile->TopSpeed = topSpeed;
+    missile->Lifetime = lifetime;
+    missile->Extra = extra;
+    missile->Speed = launchSpeed;
+    missile->Health = missile->MaxHealth = health;
+    missile->Target = target;
+    missile->Side = side;
+    missile->Category = 1;
+    missile->OnRadar = 1;
+    missile->Targetable = 0;
+    missile->Name = "missile";
+    Add(missile);
+    PlaySoundAt("Data\\Sounds\\Shoot_Missile.wav", start, 100, 400);
+    if (target && target == PlayerAircraft)
+        WarnPlayer();
+    return missile;
 }
 
-TGameObject *TObjectsControl::LaunchBomb(const TVector3 &, const TVector3 &, float, float, float, TGameObject *, int,
-                                         bool forced)
+TGameObject *TObjectsControl::LaunchBomb(const TVector3 &start, const TVector3 &direction, float forwardSpeed,
+                                         float damage, float health, TGameObject *target, int side, bool forced)
 {
     if (NetworkGame && !NetworkHost && !forced)
         return nullptr;
-    // The bomb class joins the game with the aircraft weapons; until then nothing is dropped.
-    return nullptr;
+    auto *bomb = new TBomb(*this, start, direction);
+    bomb->ForwardSpeed = forwardSpeed;
+    bomb->DamageValue = damage;
+    bomb->Health = bomb->MaxHealth = health;
+    bomb->Target = target;
+    bomb->Side = side;
+    bomb->Category = 2;
+    bomb->OnRadar = 0;
+    bomb->Targetable = 0;
+    bomb->Name = "bomb";
+    Add(bomb);
+    PlaySoundAt("Data\\Sounds\\Shoot_bomb.WAV", start, 100, 400);
+    return bomb;
 }

@@ -98,7 +98,7 @@ public:
     // The wreck model while active and within the first 5000 ms.
     void Draw() const;
 
-    TVector4 Position, Angles;
+    TVector4 Position, Angles;   // the wreck's place; Angles are copied from the unit each frame
     TModel  *Model = nullptr;
     int      HitIndex = -1;
     std::vector<TEntry> Points, Items;
@@ -106,6 +106,12 @@ public:
     int  Clock = 0;
     bool Active = false, Exploded = false, Started = false;
     TObjectsControl *Objects = nullptr;
+    bool     BlastFired = false;
+    TVector4 BlastPosition;
+
+private:
+    // The big explosion at At; the "Hit" point is used up.
+    void Blast(const TVector4 &at);
 };
 
 // One gun turret configuration (the turret table).
@@ -138,6 +144,13 @@ public:
 
     // Places the turret at its mount for this frame (the carrier's transform applied to the point).
     void Place(const TVector4 &world) { Position = world; }
+
+    // The heading the turret looks along in the world: its yaw plus the carrier's heading.
+    float WorldYaw() const;
+    // The turret's model placement (the model's front looks back along its yaw).
+    TMatrix4 TurretMatrix() const;
+    // Wraps the yaw, keeps it in the sector (stopping at the nearer edge) and clamps the elevation.
+    void KeepInSector();
 
     // The turret record of the carrier's state message.
     void WriteTurret(TByteWriter &w) const;

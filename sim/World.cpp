@@ -1,9 +1,11 @@
 #include "sim/World.h"
 
+#include "assets/DPSEffect.h"
 #include "core/View.h"
 #include "script/GameVars.h"
 #include "sim/DataExchange.h"
 #include "sim/GameObjects.h"
+#include "sim/Tracers.h"
 
 #include <utility>
 
@@ -46,5 +48,15 @@ void TWorld::Update(int dt)
     const bool disabled = ScriptBindings.AllObjectsDisable ? *ScriptBindings.AllObjectsDisable : AllObjectsDisabled;
     if (Objects && !disabled)
         Objects->Update(dt);
+    // Aim points and bounding boxes follow the objects every frame, with or without a window: guns
+    // aim at a target's centre and missiles strike inside its box.
+    if (Objects)
+        Objects->UpdateProjection();
+    // Shots and smoke age whether or not anything draws them, so a run without a window keeps no
+    // more of them than the game does.
+    if (Billboards)
+        Billboards->Update(dt);
+    if (Sprites)
+        Sprites->UpdateAll(dt);
     Timer.Update(dt);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// One mission's world without a window: the script exchange, the object list and the mission
-// countdown timer, advanced by one update per frame. The game's scene runs this same update and
-// draws around it; the headless mission runner runs it alone.
+// One mission's world without a window: the script exchange, the object list, the ageing of the
+// run's tracers and particles, and the mission countdown timer, advanced by one update per frame.
+// The game's scene runs this same update and draws around it; the headless mission runner runs it
+// alone.
 //
 // The world owns the mission timer: while a world exists, "G_TIMER_ENABLE" and "G_TIMER_TIME" of
 // every script compiled point at its Timer (so make the world before compiling any script), and its
@@ -32,8 +33,9 @@ public:
     bool Loaded() const { return Exchange != nullptr; }
 
     // One mission frame of Dt ms: the game clock, the exchange (group figures, then the script), the
-    // objects unless "G_ALL_OBJECTS_DISABLE" is set, then the timer. Nothing but the clock and the
-    // timer without a mission. Script errors pass to the caller.
+    // objects unless "G_ALL_OBJECTS_DISABLE" is set, their aim points and boxes, the tracer pool (Billboards) and the particles
+    // (Sprites) when the run has them, then the timer. Without a mission the objects are skipped and
+    // the rest still runs. Script errors pass to the caller.
     void Update(int dt);
 
     TTimer Timer;

@@ -1,13 +1,16 @@
 // The world update without a window: the game clock, the order of script and objects, the switch
-// that stops every object, the mission timer the world owns, and the marker objects scripts make.
+// that stops every object, the ageing of tracers and particles, the mission timer the world owns,
+// and the marker objects scripts make.
 
 #include "tests/script/ScriptTestUtil.h"
 
+#include "assets/DPSEffect.h"
 #include "core/View.h"
 #include "script/GameVars.h"
 #include "sim/DataExchange.h"
 #include "sim/GameObjects.h"
 #include "sim/Statics.h"
+#include "sim/Tracers.h"
 #include "sim/World.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +29,29 @@ public:
     int &Updates;
 };
 
+// Fires one tracer of Life ms on its first update.
+class TShootingUnit : public TGameObject {
+public:
+    explicit TShootingUnit(int life) : Life(life) {}
+    void Update(int) override
+    {
+        const float white[4] = {1, 1, 1, 1};
+        if (!Fired)
+            Billboards->Add(VectorSet3(0, 0, 0), VectorSet3(0, 100, 0), white, true, false, 0, 1, Life);
+        Fired = true;
+    }
+    void Draw() override {}
+    int  Life;
+    bool Fired = false;
+};
+
 class World : public ::testing::Test {
 protected:
     World() : Dir(::testing::UnitTest::GetInstance()->current_test_info()->name()) { ResetScriptBindings(); }
     ~World() override
     {
+        Billboards = nullptr;
+        Sprites = nullptr;
         AllObjectsDisabled = false;
         GameClock = 0;
     }
@@ -65,6 +86,41 @@ TEST_F(World, TheClockAdvancesByEachStepAndTheScriptCanStopEveryObject)
     }
 }
 
+TEST_F(World, TracersAndParticlesAgeAfterTheObjectsOfTheSameFrame)
+{
+    TBillboards tracers;
+    TSprites particles;
+    TSpriteBlock block;
+    block.Particles.resize(1);
+    block.Particles[0].Life = block.Particles[0].Remaining = 30;
+    particles.Add(&block);
+    Billboards = &tracers;
+    Sprites = &particles;
+
+    TWorld world(StagedTable);
+    Load(world, "int x 0\n{\nx = $1\n}\n");
+    world.Objects->Add(new TShootingUnit(25));
+    world.Update(10);
+    // The shot fired in this frame has already aged by this frame's step.
+    ASSERT_EQ(tracers.Count(), 1);
+    EXPECT_EQ(tracers.Items[0].Remaining, 15);
+    EXPECT_FLOAT_EQ(tracers.Items[0].AlphaScale, 0.6f);
+    ASSERT_EQ(block.Particles.size(), 1u);
+    EXPECT_EQ(block.Particles[0].Remaining, 20);
+
+    world.Unload();   // they age without a mission too
+    world.Update(15);
+    EXPECT_EQ(tracers.Count(), 0);
+    EXPECT_EQ(block.Particles.size(), 1u);
+    world.Update(5);
+    EXPECT_TRUE(block.Particles.empty());
+
+    // A run without either steps all the same.
+    Billboards = nullptr;
+    Sprites = nullptr;
+    world.Update(25);
+}
+
 TEST_F(World, OwnsTheMissionTimerWhichEveryLoadSwitchesOff)
 {
     {
@@ -97,13 +153,12 @@ TEST_F(World, ScriptsMakeEmptyMarkersIntoGroupsAndTheCheckPoint)
     TWorld world(StagedTable);
     Load(world, "int once 0\n{\nif once = $0 then\n"
                 "CreateObject OBJECT_EMPTY AI_GROUP3 AI_SIDE_ENEMY $70 $1,0 $2,0 $3,0 $10,0 $20,0 Rally\n"
-                "CreateObject OBJECT_SHIP AI_GROUP3 AI_SIDE_ENEMY $70 $1,0 $2,0 $3,0 $10,0 $20,0 Ship\n"
                 "CreateObject OBJECT_EMPTY $40 AI_SIDE_ENEMY $70 $1,0 $2,0 $3,0 $10,0 $20,0 Refused\n"
                 "CreateStaticDead OBJECT_CHECKPOINT AI_SIDE_FRIEND $30,0 $40,0 $5,0 $0,0 $90,0 Gate\n"
                 "once = $1\nendif\n}\n");
     world.Update(25);
 
-    ASSERT_EQ(world.Objects->Count, 2) << "only the empty marker and the checkpoint exist";
+    ASSERT_EQ(world.Objects->Count, 2) << "the marker of a group out of range is refused";
     auto *empty = dynamic_cast<TEmptyObject *>(world.Objects->Objects[0]);
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(world.Exchange->Groups[3].UnitCount, 1);

@@ -9,9 +9,11 @@
 // "result: lost" or "result: running" when S seconds (default 60) ran out first. Exit status 0 for
 // any result, 1 for a script or data error (the message on standard error), 2 for a bad command line.
 //
-// The player is a stand-in parked at the origin (side 0, health 100). Nothing is drawn or played,
+// The player is a stand-in parked at the origin (side 0, health 100). The shared effects are loaded
+// as the game loads them, and tracers and particles are made and aged; nothing is drawn or played,
 // and no setting or score is saved: the player's Config.cfg stays as it was.
 
+#include "assets/DPSEffect.h"
 #include "assets/ModelLib.h"
 #include "core/App.h"
 #include "core/Files.h"
@@ -23,6 +25,8 @@
 #include "script/Messanger.h"
 #include "sim/DataExchange.h"
 #include "sim/GameObjects.h"
+#include "sim/Templates.h"
+#include "sim/Tracers.h"
 #include "sim/World.h"
 
 #include <algorithm>
@@ -166,6 +170,14 @@ int Run(const TOptions &options)
     OpenGameArchive(AppDir);
     TModelLib models;   // the checkpoint's model is loaded as the game loads it; nothing draws it
     ModelLib = &models;
+    // Units shoot, smoke and burn as in the game: their tracers and particles are made and aged,
+    // only never drawn.
+    TSprites sprites;
+    const bool ownSprites = !Sprites;
+    if (ownSprites)
+        Sprites = &sprites;
+    TBillboards tracers;
+    Billboards = &tracers;
 
     // A file on disk first, then a path in the game's data.
     std::string path = options.File;
@@ -188,6 +200,7 @@ int Run(const TOptions &options)
     TWorld world;   // before the script compiles: the script's timer variables are the world's
     int status = 0;
     try {
+        CreateUnitTemplates(false);   // no window: the effects without their textures, and no sound
         world.LoadMission(path);
         const std::int64_t start = GameClock, end = std::int64_t(options.Seconds) * 1000;
         std::int64_t shown = 0;
@@ -213,6 +226,10 @@ int Run(const TOptions &options)
         status = ExitError;
     }
     world.Unload();
+    FreeUnitTemplates();
+    Billboards = nullptr;
+    if (ownSprites)
+        Sprites = nullptr;
     Messanger = nullptr;
     PlayerAircraft = nullptr;
     ScriptBindings.PlayerHealth = &ScriptStandIns.PlayerHealth;

@@ -1,0 +1,87 @@
+// The cost of one 25 ms world step with many active units of mixed classes, headless, over the
+// game's own data: ships with their turrets, aircraft, air-defence sites and buildings of two sides
+// spread over a sea that grows with their number (the same density at every size), each with a target
+// of the other side. Run on demand: build/tests/sim/world_bench.
+
+#include "assets/ModelLib.h"
+#include "core/App.h"
+#include "core/Random.h"
+#include "data/Extractor.h"
+#include "sim/Aircraft.h"
+#include "sim/GameObjects.h"
+#include "sim/Ground.h"
+#include "sim/Ships.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+void OpenData()
+{
+    static bool open = false;
+    if (open)
+        return;
+    open = true;
+    AppDir = std::string(ZEPHRONA_GAME_DIR) + "/";
+    OpenGameArchive(AppDir);
+    ModelLib = new TModelLib();
+}
+
+// Count units of both sides on a square sea of about 1000 x 1000 per ten units.
+std::unique_ptr<TObjectsControl> MakeWorld(int count)
+{
+    auto objects = std::make_unique<TObjectsControl>();
+    RandSeed = 1;
+    const float side = 1000.0f * std::sqrt(float(count) / 10.0f);
+    std::vector<TGameObject *> bySide[2];
+    for (int i = 0; i < count; ++i) {
+        const int team = i % 2;
+        const TVector3 at = VectorSet3(float(Random(int(side))), float(Random(int(side))), 0);
+        const TVector3 angles = VectorSet3(0, float(Random(360) - 180), 0);
+        TGameObject *unit = nullptr;
+        switch (i % 8) {
+        case 0: unit = new TDestroyer(*objects, at, team, angles); break;
+        case 1: unit = new TBoat(*objects, at, team, angles); break;
+        case 2: unit = new TCraftSu25(*objects, VectorSet3(at.x, at.y, 1000), angles); break;
+        case 3: unit = new TCraftGAS1(*objects, VectorSet3(at.x, at.y, 1500), angles); break;
+        case 4: unit = new TCoolSam(*objects, at, team, angles); break;
+        case 5: unit = new TShilka(*objects, at, team, angles); break;
+        case 6: unit = new TTransport(*objects, at, team, angles, "Cargo"); break;
+        default: unit = new TCraftAvax(*objects, VectorSet3(at.x, at.y, 2000), angles); break;
+        }
+        unit->Side = team;
+        unit->Health = unit->MaxHealth = 1e9f;   // nobody dies: the same load every step
+        unit->Targetable = 1;
+        unit->IsGround = (i % 8 == 2 || i % 8 == 3 || i % 8 == 7) ? 0 : 1;
+        objects->Add(unit);
+        bySide[team].push_back(unit);
+    }
+    for (int team = 0; team < 2; ++team)
+        for (std::size_t k = 0; k < bySide[team].size(); ++k) {
+            const auto &enemies = bySide[1 - team];
+            if (!enemies.empty())
+                bySide[team][k]->Target = enemies[k % enemies.size()];
+        }
+    return objects;
+}
+
+void WorldStep(benchmark::State &state)
+{
+    OpenData();
+    auto objects = MakeWorld(int(state.range(0)));
+    for (int i = 0; i < 40; ++i)   // let the turrets find their targets and the fleets close in
+        objects->Update(25);
+    for (auto _ : state)
+        objects->Update(25);
+    state.SetComplexityN(state.range(0));
+    state.counters["objects"] = double(objects->Count);
+}
+
+} // namespace
+
+BENCHMARK(WorldStep)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK_MAIN();
