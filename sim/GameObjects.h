@@ -171,9 +171,10 @@ public:
     // Health := Health - Amount; nothing for a null object.
     void DamageObject(TGameObject *object, float amount);
 
-    // A homing missile and a dropped bomb. A multiplayer client makes none unless Forced (its
-    // server's message makes them). The projectile classes are not part of the game yet: both return
-    // null.
+    // A homing missile (TAirToAirRocket) and a dropped bomb (TBomb), added to the list with their
+    // launch sound at Start; Direction is the projectile's angles at launch, (pitch, heading, roll) in
+    // degrees. A multiplayer client makes none unless Forced (its server's message makes them): then
+    // the result is null, otherwise the new projectile.
     TGameObject *LaunchMissile(const TVector3 &start, const TVector3 &direction, float damage, float launchSpeed,
                                float topSpeed, float health, TGameObject *target, int side, int lifetime,
                                std::int32_t extra, bool forced);

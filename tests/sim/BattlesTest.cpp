@@ -14,19 +14,21 @@ namespace {
 const std::string GameDir = ZEPHRONA_GAME_DIR;
 const std::string ToolsDir = ZEPHRONA_TOOLS_DIR;
 
-// The script of a battle: Setup runs once; the mission is won when group 2 (the attackers or the
-// prey) is gone and lost when group 1 (the side that should win) is.
-std::string Battle(const std::string &setup)
+// The script of a battle: Setup runs once; Orders at once and then every second, as missions do,
+// so a unit whose target is gone takes the next one. The mission is won when group 2 (the attackers
+// or the prey) is gone and lost when group 1 (the side that should win) is.
+std::string Battle(const std::string &setup, const std::string &orders)
 {
     return "int once 0\n"
            "{\n"
            "if once = $0 then\n" +
-           setup +
+           setup + orders +
            "once = $1\n"
            "endif\n"
            "}\n"
            "{\n"
-           "Sleep $1000\n"
+           "Sleep $1000\n" +
+           orders +
            "if G_AI_GROUP2_COUNT = $0 then\nNextLevel Won.ses\nendif\n"
            "if G_AI_GROUP1_COUNT = $0 then\nGameOver\nendif\n"
            "}\n";
@@ -69,7 +71,7 @@ const TBattle Battles[] = {
             "CreateObject OBJECT_SHIP_DESTROYER AI_GROUP1 AI_SIDE_FRIEND $4000 $20300,0 $20000,0 $0,0 $0,0 $0,0 D2\n"
             "CreateObject OBJECT_SHIP_BOAT AI_GROUP2 AI_SIDE_ENEMY $400 $20000,0 $23000,0 $0,0 $0,0 $180,0 B1\n"
             "CreateObject OBJECT_SHIP_BOAT AI_GROUP2 AI_SIDE_ENEMY $400 $20400,0 $23000,0 $0,0 $0,0 $180,0 B2\n"
-            "CreateObject OBJECT_SHIP_BOAT AI_GROUP2 AI_SIDE_ENEMY $400 $19600,0 $23000,0 $0,0 $0,0 $180,0 B3\n"
+            "CreateObject OBJECT_SHIP_BOAT AI_GROUP2 AI_SIDE_ENEMY $400 $19600,0 $23000,0 $0,0 $0,0 $180,0 B3\n",
             "SetTarget AI_GROUP1 AI_GROUP2\n"
             "SetTarget AI_GROUP2 AI_GROUP1\n"),
      240},
@@ -79,7 +81,7 @@ const TBattle Battles[] = {
             "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $200 $20000,0 $28000,0 $1000,0 $0,0 $180,0 S1\n"
             "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $200 $20300,0 $28300,0 $1000,0 $0,0 $180,0 S2\n"
             "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $200 $19700,0 $28300,0 $1000,0 $0,0 $180,0 S3\n"
-            "CreateObject OBJECT_EMPTY AI_GROUP3 AI_SIDE_FRIEND $100 $20000,0 $15000,0 $0,0 $0,0 $0,0 Port\n"
+            "CreateObject OBJECT_EMPTY AI_GROUP3 AI_SIDE_FRIEND $100 $20000,0 $15000,0 $0,0 $0,0 $0,0 Port\n",
             "SetTarget AI_GROUP1 AI_GROUP2\n"
             "SetTarget AI_GROUP2 AI_GROUP3\n"),
      240},
@@ -90,7 +92,7 @@ const TBattle Battles[] = {
             "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $150 $20000,0 $30000,0 $800,0 $0,0 $180,0 S1\n"
             "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $150 $20400,0 $30400,0 $800,0 $0,0 $180,0 S2\n"
             "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $150 $19600,0 $30400,0 $800,0 $0,0 $180,0 S3\n"
-            "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $150 $20000,0 $30800,0 $800,0 $0,0 $180,0 S4\n"
+            "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $150 $20000,0 $30800,0 $800,0 $0,0 $180,0 S4\n",
             "SetTarget AI_GROUP2 AI_GROUP1\n"),
      240},
 };
