@@ -303,9 +303,26 @@ void TManualEmitter::Update(int dt, const TVector4 &from, bool stop, float multi
 
 // ---- The particle control -----------------------------------------------------------------------
 
-void TSprites::Add(TSpriteBlock *block) { Blocks.push_back(block); }
+void TSprites::Add(TSpriteBlock *block)
+{
+    block->Slot = int(Blocks.size());
+    Blocks.push_back(block);
+}
 
-void TSprites::Remove(TSpriteBlock *block) { std::erase(Blocks, block); }
+void TSprites::Remove(TSpriteBlock *block)
+{
+    // Thousands of blocks live in a battle and shots come and go every frame: the last block takes
+    // the slot of the one leaving instead of every later block moving down.
+    const int slot = block->Slot;
+    if (slot >= 0 && slot < int(Blocks.size()) && Blocks[std::size_t(slot)] == block) {
+        Blocks[std::size_t(slot)] = Blocks.back();
+        Blocks[std::size_t(slot)]->Slot = slot;
+        Blocks.pop_back();
+    } else {
+        std::erase(Blocks, block);
+    }
+    block->Slot = -1;
+}
 
 void TSprites::UpdateAll(int dt)
 {

@@ -60,6 +60,7 @@ struct TSpriteBlock {
     bool     Clipped = false;           // ClipRadius > 0.1
     float    Scale = 1;
     TVector4 Position{};
+    int      Slot = -1;                 // its place in TSprites::Blocks while listed
 };
 
 // A baked effect, shared by a template emitter and every instance made from it.
@@ -140,7 +141,7 @@ public:
 class TSprites {
 public:
     void Add(TSpriteBlock *block);
-    // Unlists the block (its emitter frees it).
+    // Unlists the block (its emitter frees it); the last block takes its place.
     void Remove(TSpriteBlock *block);
     // Ages every particle; one whose remaining life drops below 1 ms is removed.
     void UpdateAll(int dt);

@@ -4,6 +4,7 @@
 #include "core/App.h"
 #include "core/Platform.h"
 #include "core/View.h"
+#include "sim/ObjectGrid.h"
 #include "sim/Seams.h"
 
 #include <algorithm>
@@ -100,6 +101,8 @@ bool SphereTouchesTriangle(const TVector3 &c, float r, const TVector3 &a, const 
 
 // ---- The object list --------------------------------------------------------------------------
 
+TObjectsControl::TObjectsControl() = default;
+
 TObjectsControl::~TObjectsControl()
 {
     if (PlayerAircraft)
@@ -122,6 +125,9 @@ void TObjectsControl::Add(TGameObject *object)
     object->WeaponEnabled = 1;
     Objects.push_back(object);
     Count = int(Objects.size());
+    Members.insert(object);
+    if (GridReady())
+        Grid->Append(Objects, Count - 1);   // a shot fired during the pass can be found at once
 }
 
 void TObjectsControl::FreeAt(int i)
@@ -130,6 +136,8 @@ void TObjectsControl::FreeAt(int i)
     Objects[std::size_t(i)] = Objects.back();
     Objects.pop_back();
     Count = int(Objects.size());
+    Members.erase(gone);
+    InPass = false;   // list indices moved: the rest of a pass scans the list
     // Nobody keeps aiming at, following or defending an object that no longer exists.
     for (TGameObject *object : Objects)
         if (object->Target == gone)
@@ -160,20 +168,23 @@ bool TObjectsControl::Contains(const TGameObject *object) const
 {
     if (!object)
         return false;
-    if (object == PlayerAircraft)
-        return true;
-    for (const TGameObject *listed : Objects)
-        if (listed == object)
-            return true;
-    return false;
+    return object == PlayerAircraft || Members.count(object) != 0;
 }
 
 void TObjectsControl::Update(int dt)
 {
     // Objects added by an update (shots, wrecks) wait for the next pass.
+    if (!Grid)
+        Grid = std::make_unique<TObjectGrid>();
+    Grid->Build(Objects);
+    InPass = true;
     const int count = Count;
-    for (int i = 0; i < count && i < Count; ++i)
+    for (int i = 0; i < count && i < Count; ++i) {
         Objects[std::size_t(i)]->Update(dt);
+        if (GridReady())
+            Grid->Refile(Objects, i);   // units move only themselves
+    }
+    InPass = false;
 
     int i = 0;
     while (i < Count) {
@@ -240,10 +251,30 @@ TGameObject *TObjectsControl::FindNearestTarget(bool allowAir, bool allowGround,
             bestDistance = d;
         }
     }
+    const auto eligible = [&](const TGameObject *object) {
+        return object->Targetable == 1 && object->Side != side && object->Health > 0 &&
+               ((object->IsGround == 1 && allowGround) || (object->IsGround == 0 && allowAir));
+    };
+    // During the update pass the grid offers the objects near enough; the nearest wins, and of equals
+    // the one earlier in the list, exactly as the scan below decides.
+    if (GridReady()) {
+        int bestIndex = -1;
+        float nearest = bestDistance;
+        const bool answered = Grid->ForEachWithin(position.x, position.y, range, [&](int i) {
+            const TGameObject *object = Objects[std::size_t(i)];
+            if (!eligible(object))
+                return;
+            const float d = VectorDistance(object->Position, position);
+            if (d < nearest || (d == nearest && bestIndex >= 0 && i < bestIndex)) {
+                nearest = d;
+                bestIndex = i;
+            }
+        });
+        if (answered)
+            return bestIndex >= 0 ? Objects[std::size_t(bestIndex)] : best;
+    }
     for (TGameObject *object : Objects) {
-        if (object->Targetable != 1 || object->Side == side || object->Health <= 0)
-            continue;
-        if (!((object->IsGround == 1 && allowGround) || (object->IsGround == 0 && allowAir)))
+        if (!eligible(object))
             continue;
         const float d = VectorDistance(object->Position, position);
         if (d < bestDistance) {
@@ -324,41 +355,60 @@ bool TouchesWorldTriangles(TGameObject &object, TCollisionData &data, int points
 
 } // namespace
 
-bool TObjectsControl::Collide(TCollisionData &data, bool islandsOnly) const
+bool TObjectsControl::CollideWith(TGameObject *object, TCollisionData &data, bool islandsOnly, int points) const
 {
     constexpr int Island = 5, Building = 6;
-    data.HitObject = nullptr;
-    const int points = std::min<int>(data.PointCount, int(data.Points.size()));
-    for (TGameObject *object : Objects) {
-        const bool wanted = islandsOnly ? object->Category == Island
-                                        : object->Targetable == 1 || object->Category == Island ||
-                                              object->Category == Building;
-        if (!wanted || object->Health <= 0 || !object->Model)
-            continue;
-        if (!(VectorDistance(data.Centre, object->Position) < data.Radius + object->Model->Radius))
-            continue;
+    const bool wanted = islandsOnly ? object->Category == Island
+                                    : object->Targetable == 1 || object->Category == Island ||
+                                          object->Category == Building;
+    if (!wanted || object->Health <= 0 || !object->Model)
+        return false;
+    if (!(VectorDistance(data.Centre, object->Position) < data.Radius + object->Model->Radius))
+        return false;
 
-        if (object->Category != Island) {
-            const TMatrix4 m = ObjectMatrix(*object);
-            TVector3 a, b, c;
-            for (int t = 0; object->Model->GetCollisionTriangle(t, a, b, c); ++t) {
-                a = MatrixTransformPoint(a, m);
-                b = MatrixTransformPoint(b, m);
-                c = MatrixTransformPoint(c, m);
-                const TVector3 n = TriangleNormal(a, b, c);
-                for (int p = 0; p < points; ++p) {
-                    data.PushOut = TVector4();
-                    if (SphereTouchesTriangle(data.Points[std::size_t(p)].Position, CollisionSphereRadius, a, b, c, n,
-                                              data.PushOut)) {
-                        data.HitObject = object;
-                        return true;
-                    }
+    if (object->Category != Island) {
+        const TMatrix4 m = ObjectMatrix(*object);
+        TVector3 a, b, c;
+        for (int t = 0; object->Model->GetCollisionTriangle(t, a, b, c); ++t) {
+            a = MatrixTransformPoint(a, m);
+            b = MatrixTransformPoint(b, m);
+            c = MatrixTransformPoint(c, m);
+            const TVector3 n = TriangleNormal(a, b, c);
+            for (int p = 0; p < points; ++p) {
+                data.PushOut = TVector4();
+                if (SphereTouchesTriangle(data.Points[std::size_t(p)].Position, CollisionSphereRadius, a, b, c, n,
+                                          data.PushOut)) {
+                    data.HitObject = object;
+                    return true;
                 }
             }
         }
-        if (TouchesWorldTriangles(*object, data, points))
-            return true;
     }
+    return TouchesWorldTriangles(*object, data, points);
+}
+
+bool TObjectsControl::Collide(TCollisionData &data, bool islandsOnly) const
+{
+    data.HitObject = nullptr;
+    const int points = std::min<int>(data.PointCount, int(data.Points.size()));
+    // During the update pass only the objects whose models can reach the body are tried: those
+    // filed near it and the few huge ones, in list order, so the first contact is the scan's.
+    if (GridReady() && std::isfinite(data.Radius)) {
+        std::vector<int> candidates(Grid->Large.begin(), Grid->Large.end());
+        const bool answered = Grid->ForEachWithin(data.Centre.x, data.Centre.y, data.Radius + Grid->MaxRadius,
+                                                  [&](int i) { candidates.push_back(i); });
+        if (answered) {
+            std::sort(candidates.begin(), candidates.end());
+            candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+            for (int i : candidates)
+                if (CollideWith(Objects[std::size_t(i)], data, islandsOnly, points))
+                    return true;
+            return false;
+        }
+    }
+    for (TGameObject *object : Objects)
+        if (CollideWith(object, data, islandsOnly, points))
+            return true;
     return false;
 }
 

@@ -12,11 +12,14 @@
 #include "core/Maths.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
 class TModel;
+class TObjectGrid;
 
 // One collision triangle already in world space, with its unit normal.
 struct TWorldTriangle {
@@ -131,7 +134,7 @@ bool SphereTouchesTriangle(const TVector3 &c, float r, const TVector3 &a, const 
 
 class TObjectsControl {
 public:
-    TObjectsControl() = default;
+    TObjectsControl();
     // Frees every object still listed.
     ~TObjectsControl();
     TObjectsControl(const TObjectsControl &) = delete;
@@ -184,8 +187,19 @@ public:
     std::uint32_t              NextId = 1;
     std::vector<TGameObject *> Objects;   // owned
     int                        Count = 0;
+    // During the update pass the target search and collision look only at the objects filed near
+    // the query (sim/ObjectGrid.h), with the same answers as scanning the list; false scans.
+    bool                       SpatialIndex = true;
 
 private:
     // Frees the object in slot I and moves the last entry there.
     void FreeAt(int i);
+    // Whether the grid of the running update pass answers spatial queries.
+    bool GridReady() const { return SpatialIndex && InPass && Grid; }
+    // The collision test of one object, as Collide makes it.
+    bool CollideWith(TGameObject *object, TCollisionData &data, bool islandsOnly, int points) const;
+
+    std::unordered_set<const TGameObject *> Members;   // the listed objects, for Contains
+    std::unique_ptr<TObjectGrid> Grid;                 // built for each update pass
+    bool InPass = false;
 };

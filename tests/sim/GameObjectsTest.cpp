@@ -6,6 +6,7 @@
 #include "assets/ModelLib.h"
 #include "assets/TextureLib.h"
 #include "core/App.h"
+#include "core/Random.h"
 #include "core/View.h"
 #include "data/Extractor.h"
 #include "sim/Seams.h"
@@ -559,4 +560,113 @@ TEST_F(ObjectsTest, AClientLaunchesNothingOfItsOwn)
     EXPECT_EQ(control.LaunchMissile({}, {0, 1, 0}, 50, 100, 300, 10, nullptr, 0, 5000, 0, false), nullptr);
     EXPECT_EQ(control.LaunchBomb({}, {0, 1, 0}, 100, 500, 10, nullptr, 0, false), nullptr);
     EXPECT_EQ(control.Count, 0);
+}
+
+// ---- The grid of the update pass ------------------------------------------------------------------
+
+namespace {
+
+// The nearest target by scanning the whole list, as the queries answer outside an update pass.
+TGameObject *ScanNearest(const TObjectsControl &control, bool air, bool ground, int side, const TVector3 &at,
+                         float range)
+{
+    TGameObject *best = nullptr;
+    float bestDistance = range;
+    for (TGameObject *object : control.Objects) {
+        if (object->Targetable != 1 || object->Side == side || object->Health <= 0)
+            continue;
+        if (!((object->IsGround == 1 && ground) || (object->IsGround == 0 && air)))
+            continue;
+        const float d = VectorDistance(object->Position, at);
+        if (d < bestDistance) {
+            best = object;
+            bestDistance = d;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+TEST_F(ObjectsTest, DuringTheUpdatePassQueriesAnswerAsTheScanDoes)
+{
+    // A crowd of movers, ties on purpose (objects stacked on the same spot), a few far out and one
+    // huge model; every probe's update moves it, then asks the queries the units ask, and compares
+    // each answer with a scan of the list.
+    TModel *crate = Crate();
+    TModelBuilder big;
+    big.AddMesh("Collision").Box(VectorSet3(-3000, -3000, -5), VectorSet3(3000, 3000, 5));
+    WriteBytes(Dir.Path / "Data" / "Models" / "Big.otm", big.Bytes());
+    TModel *huge = ModelLib->Load(AppDir + "Data\\Models\\Big.otm");
+    ASSERT_NE(huge, nullptr);
+
+    TObjectsControl control;
+    RandSeed = 5;
+    const auto coordinate = [] { return float(Random(30000) - 15000); };
+    int compared = 0, found = 0, hits = 0;
+    for (int i = 0; i < 400; ++i) {
+        auto *probe = MakeProbe(coordinate(), coordinate(), float(Random(3000)), Random(3) - 1, std::uint8_t(Random(2)));
+        if (i % 50 == 0)
+            probe->Position = VectorSet4(1e8f, -1e8f, 0, 0);   // far beyond the others
+        if (i % 7 == 0 && i > 0)
+            probe->Position = control.Objects[std::size_t(i - 1)]->Position;   // a tie
+        probe->Model = i % 3 == 0 ? crate : nullptr;
+        if (i == 200) {
+            probe->Model = huge;
+            probe->Category = 5;
+        }
+        probe->Rotation.y = float(Random(360));
+        probe->OnUpdate = [&, probe] {
+            // Move, sometimes across several cells.
+            probe->Position.x += float(Random(4001) - 2000);
+            probe->Position.y += float(Random(4001) - 2000);
+            if (Random(20) == 0) {   // a shot fired during the pass
+                auto *shot = MakeProbe(probe->Position.x, probe->Position.y, probe->Position.z, probe->Side);
+                shot->Model = crate;
+                control.Add(shot);
+            }
+            const TVector3 at = VectorSet3(probe->Position.x + float(Random(600) - 300),
+                                           probe->Position.y + float(Random(600) - 300), float(Random(3000)));
+            const float ranges[] = {1000, 2000, 4000, 25000, 1e7f};
+            const float range = ranges[Random(5)];
+            const bool air = Random(2) == 0, ground = Random(2) == 0;
+            TGameObject *expected = ScanNearest(control, air, ground, probe->Side, at, range);
+            if (PlayerAircraft == nullptr && Random(10) == 0) {
+                control.SpatialIndex = false;   // the list scan inside the pass agrees with the test's
+                EXPECT_EQ(control.FindNearestTarget(air, ground, probe->Side, at, range), expected);
+                control.SpatialIndex = true;
+            }
+            EXPECT_EQ(control.FindNearestTarget(air, ground, probe->Side, at, range), expected);
+            ++compared;
+            found += expected != nullptr;
+
+            TCollisionData data;
+            data.Centre = VectorSet4(at.x, at.y, at.z, 0);
+            data.Radius = 30;
+            data.Points.push_back({VectorSet4(at.x, at.y, at.z, 0)});
+            data.PointCount = 1;
+            if (Random(4) == 0 && control.Count > 0) {   // right at an object, to make contact likely
+                const TGameObject *near = control.Objects[std::size_t(Random(control.Count))];
+                data.Points[0].Position = near->Position;
+                data.Points[0].Position.z += 4;
+                data.Centre = data.Points[0].Position;
+            }
+            TCollisionData scan = data;
+            control.SpatialIndex = false;
+            const bool scanHit = control.Collide(scan, false);
+            control.SpatialIndex = true;
+            const bool hit = control.Collide(data, false);
+            EXPECT_EQ(hit, scanHit);
+            EXPECT_EQ(data.HitObject, scan.HitObject);
+            EXPECT_EQ(data.PushOut.x, scan.PushOut.x);
+            EXPECT_EQ(data.PushOut.y, scan.PushOut.y);
+            EXPECT_EQ(data.PushOut.z, scan.PushOut.z);
+            hits += hit;
+        };
+        control.Add(probe);
+    }
+    control.Update(25);
+    EXPECT_GT(compared, 300);
+    EXPECT_GT(found, 50);
+    EXPECT_GT(hits, 10);
 }

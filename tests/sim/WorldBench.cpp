@@ -11,6 +11,8 @@
 #include "sim/GameObjects.h"
 #include "sim/Ground.h"
 #include "sim/Ships.h"
+#include "sim/Templates.h"
+#include "sim/Tracers.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,14 +31,27 @@ void OpenData()
     AppDir = std::string(ZEPHRONA_GAME_DIR) + "/";
     OpenGameArchive(AppDir);
     ModelLib = new TModelLib();
+    Sprites = new TSprites();
+    Billboards = new TBillboards();
+    CreateUnitTemplates(false);
 }
 
-// Count units of both sides on a square sea of about 1000 x 1000 per ten units.
+// One headless frame as the world runs it: the objects, their aim points, then the shots and the
+// particles age.
+void Step(TObjectsControl &objects)
+{
+    objects.Update(25);
+    objects.UpdateProjection();
+    Billboards->Update(25);
+    Sprites->UpdateAll(25);
+}
+
+// Count units of both sides on a square sea of 1000 x 1000 per unit (a busy mission is thinner).
 std::unique_ptr<TObjectsControl> MakeWorld(int count)
 {
     auto objects = std::make_unique<TObjectsControl>();
     RandSeed = 1;
-    const float side = 1000.0f * std::sqrt(float(count) / 10.0f);
+    const float side = 1000.0f * std::sqrt(float(count));
     std::vector<TGameObject *> bySide[2];
     for (int i = 0; i < count; ++i) {
         const int team = i % 2;
@@ -74,11 +89,16 @@ void WorldStep(benchmark::State &state)
     OpenData();
     auto objects = MakeWorld(int(state.range(0)));
     for (int i = 0; i < 40; ++i)   // let the turrets find their targets and the fleets close in
-        objects->Update(25);
+        Step(*objects);
     for (auto _ : state)
-        objects->Update(25);
+        Step(*objects);
     state.SetComplexityN(state.range(0));
     state.counters["objects"] = double(objects->Count);
+    std::size_t particles = 0;
+    for (const TSpriteBlock *block : Sprites->Blocks)
+        particles += block->Particles.size();
+    state.counters["particles"] = double(particles);
+    state.counters["tracers"] = double(Billboards->Count());
 }
 
 } // namespace
