@@ -47,6 +47,8 @@ constexpr TSwitchHelp SwitchHelp[] = {
     {"-batch", "", "never show a message box: its text goes to standard error and the answer is Abort"},
     {"-map", "FILE", "start the mission FILE (relative to the game folder) without the menu"},
     {"-page", "N", "open the menu on page N (for testing pages that missions lead to)"},
+    {"-record", "FILE", "record every frame's input and frame time to FILE, to play the same run again"},
+    {"-replay", "FILE", "play the run recorded in FILE: its input instead of the keyboard, mouse and pad"},
     {"-help", "", "print this list and exit"},
 };
 
@@ -92,6 +94,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &args)
             else if (word == "-help" || word == "--help") cmd.Help = true;
             else if (word == "-screenshot") cmd.Screenshot = value();
             else if (word == "-map") cmd.Map = value();
+            else if (word == "-record" || word == "-replay") {
+                std::string file = value();
+                if (file.empty())
+                    throw TCommandLineError("Switch " + word + " needs a file name");
+                (word == "-record" ? cmd.Record : cmd.Replay) = std::move(file);
+            }
             else if (word == "-frames")
                 cmd.Frames = WholeNumber(word, value(), "a whole number of frames");
             else if (word == "-page")
@@ -99,6 +107,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &args)
             else
                 throw TCommandLineError("Unknown switch \"" + word + "\" (try -help)");
         }
+    }
+    if (!cmd.Replay.empty()) {
+        if (!cmd.Record.empty())
+            throw TCommandLineError("Switches -record and -replay cannot be used together");
+        if (!cmd.Map.empty() || cmd.Page >= 0)
+            throw TCommandLineError("Switch -replay starts where the recording started: leave out -map and -page");
     }
     return cmd;
 }

@@ -48,6 +48,8 @@ struct TCommandLine {
     std::string Screenshot;  // PNG of the last frame shown, written when quitting
     std::string Map;         // mission to start without the menu, relative to the game folder
     int  Page = -1;          // the menu page to open at start-up; -1: the menu's own choice
+    std::string Record;      // write a flight recording of the run to this file
+    std::string Replay;      // play this flight recording instead of reading the devices
 };
 
 struct TCommandLineError : std::runtime_error {
@@ -56,7 +58,8 @@ struct TCommandLineError : std::runtime_error {
 
 // Reads the switches. Blanks inside an argument separate switches too, so that the argument string
 // of a restart ("-log -rus ") reads the same whether it arrives split or whole.
-// Throws TCommandLineError for an unknown switch or a missing or bad value.
+// Throws TCommandLineError for an unknown switch or a missing or bad value, and for switches that
+// contradict each other: a replay takes its start (map, page) from the recording and records nothing.
 TCommandLine ParseCommandLine(const std::vector<std::string> &args);
 
 // One line per switch, for "-help".

@@ -37,7 +37,7 @@ bool CreateGLWindow(int width, int height, bool fullScreen, std::string_view tit
 void KillGLWindow();
 
 // Drains the window's event queue: a quit or close sets QuitRequested, a resize calls ResizeHandler.
-// Keyboard and mouse are polled, not read from events.
+// Keyboard, mouse and pad are polled, not read from events.
 void PumpMessage();
 
 // ---- Message boxes ------------------------------------------------------------------------------
@@ -57,15 +57,44 @@ TBoxAnswer AskAbortRetryIgnore(std::string_view text);
 
 int  ScreenWidthMetric();            // desktop width in pixels; 0 without a display
 int  ScreenHeightMetric();           // desktop height in pixels; 0 without a display
-bool IsRussianKeyboard();            // the key at the A position yields a Cyrillic letter
-bool KeyDown(int vk);                // Windows virtual-key code 0..255 held now (1, 2, 4: mouse buttons)
 void ShowMouseCursor(bool show);
 void SetCursor(int x, int y);        // screen coordinates
+
+// ---- Input devices ------------------------------------------------------------------------------
+// The frame loop reads the devices once at the start of each frame into that frame's input (see
+// core/Recording.h), which a flight recording keeps and a replay gives back. Everything else reads
+// the frame's input: the key state, the cursor globals of core/App.h, PadState, IsRussianKeyboard.
+
+// A key or mouse button (Windows virtual-key code 0..255; 1, 2, 4 the mouse buttons) or a pad
+// button (256..265, see core/KeyCodes.h) held now.
+bool KeyDown(int vk);
+bool RussianLayoutActive();          // the key at the A position yields a Cyrillic letter now
 TPoint GetCursor();                  // screen coordinates
 TPoint GetCursorClient();            // relative to the window's client area
+bool HasFocus();                     // the window has the keyboard focus
+
+// The first game controller: the left stick (right and down positive) and the triggers (0..1).
+// Not connected without a pad.
+struct TPadState {
+    bool  Connected = false;
+    float StickX = 0, StickY = 0;
+    float TriggerLeft = 0, TriggerRight = 0;
+    bool operator==(const TPadState &) const = default;
+};
+// The pad as it is now, the stick -1..1 on each axis before any dead zone.
+TPadState ReadPad();
+// Opens a pad plugged in since the last call and lets go of one pulled out, so a pad works whenever
+// it is plugged in. PumpMessage calls it.
+void RefreshPads();
+
+// This frame's values, as the frame loop sampled them (defined with the frame input, whatever the
+// platform): the pad with the stick after the player's dead zone and sensitivity (-1..1 at the
+// default sensitivity, up to the sensitivity's multiple above it), and the keyboard layout.
+TPadState PadState();
+bool IsRussianKeyboard();
+
 void FocusWindow();
 void ForegroundWindow();
-bool HasFocus();                     // the window has the keyboard focus
 TPoint TextExtent(std::string_view text);   // in the 2D output's current font
 void SwapBuffersNow();
 bool ShellOpen(std::string_view path);      // a document, URL or ".url" shortcut; false if it failed

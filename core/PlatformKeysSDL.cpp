@@ -1,11 +1,15 @@
-// Keyboard and mouse state as Windows virtual-key codes, the game's currency for keys everywhere
-// (key bindings, menus). Keys sit at their US-layout positions.
+// Keyboard, mouse and game-controller state as Windows virtual-key codes, the game's currency for
+// keys everywhere (key bindings, menus), with the pad's buttons after them. Keys sit at their
+// US-layout positions.
 
+#include "core/KeyCodes.h"
 #include "core/Platform.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -75,10 +79,84 @@ constexpr std::array<TVkScancodes, 256> BuildVkTable()
 
 constexpr std::array<TVkScancodes, 256> VkTable = BuildVkTable();
 
+// The pad's buttons in the order of their codes 256..263; the triggers (264, 265) are axes.
+constexpr SDL_GameControllerButton PadButtons[] = {
+    SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, SDL_CONTROLLER_BUTTON_BACK,
+    SDL_CONTROLLER_BUTTON_START,
+};
+static_assert(std::size(PadButtons) == VkPadLeftTrigger - VkPadFirst);
+
+SDL_GameController *Pad = nullptr;
+bool PadsUp = false;
+
+// A trigger reads pressed past 55% of its travel and let go below 45%, so a trigger resting near
+// half way does not chatter between the two.
+std::array<bool, 2> TriggerHeld{};
+
+float AxisValue(SDL_GameControllerAxis axis)
+{
+    const float v = float(SDL_GameControllerGetAxis(Pad, axis)) / 32767.0f;
+    return v < -1 ? -1 : v > 1 ? 1 : v;
+}
+
+bool PadAttached() { return Pad && SDL_GameControllerGetAttached(Pad); }
+
+bool TriggerDown(int side)
+{
+    if (!PadAttached())
+        return TriggerHeld[std::size_t(side)] = false;
+    const float pull = AxisValue(side == 0 ? SDL_CONTROLLER_AXIS_TRIGGERLEFT : SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+    bool &held = TriggerHeld[std::size_t(side)];
+    held = held ? pull > 0.45f : pull > 0.55f;
+    return held;
+}
+
 } // namespace
+
+void RefreshPads()
+{
+    if (!PadsUp) {
+        // The pad keeps reporting while another window has the focus: the frame loop decides what
+        // an unfocused frame does, not the device layer.
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+        PadsUp = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+        if (!PadsUp)
+            return;
+    }
+    if (Pad && !SDL_GameControllerGetAttached(Pad)) {
+        SDL_GameControllerClose(Pad);
+        Pad = nullptr;
+    }
+    if (Pad)
+        return;
+    // The first controller SDL knows how to read; another one takes over when it is pulled out.
+    const int count = SDL_NumJoysticks();
+    for (int i = 0; i < count && !Pad; ++i)
+        if (SDL_IsGameController(i))
+            Pad = SDL_GameControllerOpen(i);
+}
+
+TPadState ReadPad()
+{
+    TPadState pad;
+    if (!PadAttached())
+        return pad;
+    pad.Connected = true;
+    pad.StickX = AxisValue(SDL_CONTROLLER_AXIS_LEFTX);
+    pad.StickY = AxisValue(SDL_CONTROLLER_AXIS_LEFTY);
+    pad.TriggerLeft = std::max(0.0f, AxisValue(SDL_CONTROLLER_AXIS_TRIGGERLEFT));
+    pad.TriggerRight = std::max(0.0f, AxisValue(SDL_CONTROLLER_AXIS_TRIGGERRIGHT));
+    return pad;
+}
 
 bool KeyDown(int vk)
 {
+    if (vk >= VkPadFirst && vk < KeyCodeCount) {
+        if (vk >= VkPadLeftTrigger)
+            return TriggerDown(vk - VkPadLeftTrigger);
+        return PadAttached() && SDL_GameControllerGetButton(Pad, PadButtons[vk - VkPadFirst]) != 0;
+    }
     if (vk < 0 || vk > 255)
         return false;
     switch (vk) {
@@ -95,7 +173,7 @@ bool KeyDown(int vk)
     return false;
 }
 
-bool IsRussianKeyboard()
+bool RussianLayoutActive()
 {
     const SDL_Keycode key = SDL_GetKeyFromScancode(SDL_SCANCODE_A);
     return key >= 0x400 && key < 0x500;

@@ -31,12 +31,14 @@ void ShowErrorMessage(std::string_view text) { ReportBox(text); }
 TBoxAnswer AskAbortRetryIgnore(std::string_view text) { return ReportBox(text); }
 int ScreenWidthMetric() { return 0; }
 int ScreenHeightMetric() { return 0; }
-bool IsRussianKeyboard() { return false; }
+bool RussianLayoutActive() { return false; }
 bool KeyDown(int) { return false; }
 void ShowMouseCursor(bool) {}
 void SetCursor(int, int) {}
 TPoint GetCursor() { return {}; }
 TPoint GetCursorClient() { return {}; }
+TPadState ReadPad() { return {}; }
+void RefreshPads() {}
 void FocusWindow() {}
 void ForegroundWindow() {}
 bool HasFocus() { return false; }

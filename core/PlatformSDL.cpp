@@ -226,6 +226,7 @@ void PumpMessage()
                 ResizeHandler(event.window.data1, event.window.data2);
         }
     }
+    RefreshPads();
 }
 
 void ShowErrorMessage(std::string_view text) { ShowBox(text, false); }

@@ -5,6 +5,7 @@
 #include "core/Platform.h"
 #include "data/Extractor.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -75,7 +76,7 @@ constexpr std::array<std::string_view, KeyNameCount> KeyNames = BuildKeyNames();
 static_assert(KeyNames[0] == "NONE" && KeyNames[14] == "Return" && KeyNames[266] == "JOY10");
 static_assert(KeyNames[59] == ":" && KeyNames[91] == "Z" && KeyNames[136] == "F24");
 
-bool ValidKey(int code) { return code >= 0 && code < 256; }
+bool ValidKey(int code) { return code >= 0 && code < KeyCodeCount; }
 bool ValidAction(int action) { return action >= 0 && action < 8; }
 
 // A whole decimal number with an optional sign, blanks around it allowed; false for anything else.
@@ -92,9 +93,21 @@ bool ParseCode(std::string_view text, int &code)
     return !text.empty() && error == std::errc() && stop == end;
 }
 
+// The three settings with where each is kept.
+struct TSettingField {
+    const TInputSetting &Setting;
+    int TKeys::*Field;
+};
+
+constexpr TSettingField SettingFields[] = {
+    {MouseSensitivitySetting, &TKeys::MouseSensitivity},
+    {PadSensitivitySetting, &TKeys::PadSensitivity},
+    {PadDeadZoneSetting, &TKeys::PadDeadZone},
+};
+
 } // namespace
 
-TKeys::TKeys(std::string fileName) : FileName(std::move(fileName)), Poll(KeyDown)
+TKeys::TKeys(std::string fileName) : FileName(std::move(fileName)), Poll(KeyDown), PadPoll(KeyDown)
 {
     for (auto &pair : Bindings)
         pair = {KeyUnbound, KeyUnbound};
@@ -125,8 +138,9 @@ TKeys::TKeys(std::string fileName) : FileName(std::move(fileName)), Poll(KeyDown
 
 void TKeys::Update()
 {
-    for (int vk = 0; vk < 256; ++vk) {
-        const std::uint8_t raw = Poll(vk) ? 1 : 0;
+    for (int vk = 0; vk < KeyCodeCount; ++vk) {
+        const auto &poll = vk < VkPadFirst ? Poll : PadPoll;
+        const std::uint8_t raw = poll && poll(vk) ? 1 : 0;
         if (raw != Previous[std::size_t(vk)]) {
             Latched[std::size_t(vk)] = raw;
             Previous[std::size_t(vk)] = raw;
@@ -169,8 +183,24 @@ void TKeys::Bind(int action, int code)
 
 void TKeys::SetDefaults()
 {
-    for (int action = 0; action < KeyActionCount; ++action)
-        Bindings[std::size_t(action)] = {KeyActions[std::size_t(action)].Default, KeyActions[std::size_t(action)].Default};
+    for (int action = 0; action < KeyActionCount; ++action) {
+        const TKeyAction &a = KeyActions[std::size_t(action)];
+        Bindings[std::size_t(action)] = {a.Default, a.PadDefault != KeyUnbound ? a.PadDefault : a.Default};
+    }
+}
+
+void TKeys::SetDefaultSettings()
+{
+    for (const TSettingField &s : SettingFields)
+        this->*s.Field = s.Setting.Default;
+}
+
+void TKeys::UseBindings(std::string_view text)
+{
+    for (auto &pair : Bindings)
+        pair = {KeyUnbound, KeyUnbound};
+    SetDefaultSettings();
+    ReadBindings(text);
 }
 
 int TKeys::ReadBindings(std::string_view text)
@@ -186,6 +216,11 @@ int TKeys::ReadBindings(std::string_view text)
         if (equals == std::string_view::npos)
             continue;
         const std::string_view name = line.substr(0, equals);
+        for (const TSettingField &s : SettingFields) {
+            int value = 0;
+            if (name == s.Setting.FileKey && ParseCode(line.substr(equals + 1), value))
+                this->*s.Field = std::clamp(value, s.Setting.Min, s.Setting.Max);
+        }
         for (int action = 0; action < KeyActionCount; ++action) {
             int code = 0;
             if (name == KeyActions[std::size_t(action)].FileKey && ParseCode(line.substr(equals + 1), code)) {
@@ -203,6 +238,8 @@ std::string TKeys::BindingsText() const
     for (int action = 0; action < KeyActionCount; ++action)
         for (int code : Bindings[std::size_t(action)])
             text += std::string(KeyActions[std::size_t(action)].FileKey) + "=" + std::to_string(code) + "\r\n";
+    for (const TSettingField &s : SettingFields)
+        text += std::string(s.Setting.FileKey) + "=" + std::to_string(this->*s.Field) + "\r\n";
     return text;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
-// Keyboard and mouse-button input for the whole game, and the user's bindings of the game actions
-// to keys, kept in "keys.cfg". Key codes are Windows virtual-key codes 0..255 (1 left, 2 right,
-// 4 middle mouse button) whatever the platform: the platform layer translates to them.
+// Keyboard, mouse-button and pad-button input for the whole game, and the user's bindings of the
+// game actions to keys, kept in "keys.cfg" with the player's mouse and pad settings. Key codes are
+// Windows virtual-key codes 0..255 (1 left, 2 right, 4 middle mouse button) whatever the platform,
+// and 256..265 the pad's buttons (core/KeyCodes.h): the platform layer translates to them.
+
+#include "core/KeyCodes.h"
 
 #include <array>
 #include <cstdint>
@@ -25,18 +28,36 @@ constexpr int KeyNameCount = 267;   // "NONE", codes 0..255, "JOY1".."JOY10"
 struct TKeyAction {
     std::string_view FileKey;     // the name in "keys.cfg"
     std::string_view MenuLabel;   // as the controls page shows it (before translation)
-    int              Default;     // the key of both slots after the controls page's "DEFAULT"
+    int              Default;     // the key of the primary slot after the controls page's "DEFAULT"
+    int              PadDefault;  // the pad button of the secondary slot then; unbound: Default again
 };
 
 constexpr std::array<TKeyAction, KeyActionCount> KeyActions{{
-    {"KP_FORWARD", "ACCELERATE", 87},          // W
-    {"KP_BACKWARD", "BRAKE", 83},              // S
-    {"KP_PRIMARY", "PRIMARY", 1},              // left mouse button
-    {"KP_SECONDARY", "SECONADRY", 2},          // right mouse button; the label as the string table keys it
-    {"KP_CHANGEWEAPON", "CHANGE WEAPON", 81},  // Q
-    {"KP_TASKLIST", "TARGETS", 9},             // Tab
-    {"KP_CHANGECAMERA", "CHANGE CAMERA", 67},  // C
+    {"KP_FORWARD", "ACCELERATE", 87, KeyUnbound},                 // W
+    {"KP_BACKWARD", "BRAKE", 83, KeyUnbound},                     // S
+    {"KP_PRIMARY", "PRIMARY", 1, VkPadRightTrigger},              // left mouse button, right trigger
+    {"KP_SECONDARY", "SECONADRY", 2, VkPadLeftTrigger},           // right mouse button, left trigger; the
+                                                                  // label as the string table keys it
+    {"KP_CHANGEWEAPON", "CHANGE WEAPON", 81, KeyUnbound},         // Q
+    {"KP_TASKLIST", "TARGETS", 9, KeyUnbound},                    // Tab
+    {"KP_CHANGECAMERA", "CHANGE CAMERA", 67, KeyUnbound},         // C
 }};
+
+// The player's mouse and pad settings, kept in "keys.cfg" after the bindings as lines of their own
+// (a file written before they existed reads their defaults). Whole percentages.
+struct TInputSetting {
+    std::string_view FileKey;
+    std::string_view MenuLabel;
+    int              Default, Min, Max, Step;   // the controls page offers Min..Max in Steps
+};
+
+// How far the mouse steers for a given motion: 100 is the flight's own feel.
+constexpr TInputSetting MouseSensitivitySetting{"MOUSE_SENSITIVITY", "MOUSE SENSITIVITY", 100, 10, 300, 10};
+// How far the pad's stick steers at a given deflection: 100 makes full deflection steer like a
+// 100-pixel mouse motion.
+constexpr TInputSetting PadSensitivitySetting{"PAD_SENSITIVITY", "PAD SENSITIVITY", 100, 10, 300, 10};
+// How far the stick may lean, in percent of full deflection, and still read centred.
+constexpr TInputSetting PadDeadZoneSetting{"PAD_DEADZONE", "PAD DEAD ZONE", 20, 0, 50, 5};
 
 class TKeys {
 public:
@@ -54,16 +75,24 @@ public:
     void ReleaseAction(int action);    // Release on both bound keys
     // Fills the primary slot if it is unbound, otherwise the secondary slot.
     void Bind(int action, int code);
-    // Both slots of every action to its default key (the controls page's "DEFAULT" button).
+    // Every action to its default keys: the default key in the primary slot, the pad's button (or
+    // the same key again) in the secondary slot.
     void SetDefaults();
-    // Writes the 14 lines of the bindings file through a temporary file renamed over the old one,
-    // so an interrupted save never leaves an empty file; false (the old file kept) when it cannot.
+    // The mouse and pad settings to their defaults. The controls page's "DEFAULT" button does both.
+    void SetDefaultSettings();
+    // Writes the 14 binding lines and the 3 setting lines of the bindings file through a temporary
+    // file renamed over the old one, so an interrupted save never leaves an empty file; false (the
+    // old file kept) when it cannot.
     bool Save() const;
 
-    // Reads bindings from the text of a bindings file, line by line, through Bind: lines without
-    // "=", unknown names and values that are not whole decimal numbers are skipped. Returns the
-    // number of lines bound.
+    // Reads bindings from the text of a bindings file, line by line, through Bind, and the
+    // settings (a value out of range is brought to its nearest end): lines without "=", unknown
+    // names and values that are not whole decimal numbers are skipped. Returns the number of lines
+    // bound.
     int ReadBindings(std::string_view text);
+    // Every binding and setting from Text alone, as a file holding it would give them (without the
+    // repair of a file that binds nothing): what a replay plays with.
+    void UseBindings(std::string_view text);
     // The text Save writes.
     std::string BindingsText() const;
 
@@ -71,12 +100,20 @@ public:
     static std::string KeyName(int code);
 
     std::array<std::array<int, 2>, 8> Bindings; // primary and secondary key per action; pair 7 spare
-    std::array<std::uint8_t, 256> Previous{};   // raw state of each key at the last poll (1 = down)
-    std::array<std::uint8_t, 256> Latched{};    // the state consumers see; cleared by Release
+    std::array<std::uint8_t, KeyCodeCount> Previous{};   // raw state of each code at the last poll (1 = down)
+    std::array<std::uint8_t, KeyCodeCount> Latched{};    // the state consumers see; cleared by Release
     std::string                   FileName;
 
-    // How a key's raw state is read; tests put their own keyboard here.
+    // The settings, in whole percent (see the TInputSetting constants above).
+    int MouseSensitivity = MouseSensitivitySetting.Default;
+    int PadSensitivity = PadSensitivitySetting.Default;
+    int PadDeadZone = PadDeadZoneSetting.Default;
+
+    // How a code's raw state is read: Poll for the keyboard and mouse codes 0..255, PadPoll for the
+    // pad's buttons 256..265 (apart, so a keyboard of 256 keys stays a whole keyboard). The frame
+    // loop reads its frame's input through both; tests put their own keyboard here.
     std::function<bool(int vk)> Poll;
+    std::function<bool(int code)> PadPoll;
 };
 
 // The key state of the run, created at start-up.

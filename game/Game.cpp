@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "core/Random.h"
 #include "core/KeyCodes.h"
+#include "core/Recording.h"
 #include "core/Text.h"
 #include "assets/AssetsGL.h"
 #include "assets/DPSEffect.h"
@@ -18,7 +19,9 @@
 #include "menu/Menu.h"
 #include "render/GLState.h"
 #include "render/Splash.h"
+#include "sim/Cameras.h"
 #include "sim/Misc.h"
+#include "sim/Player.h"
 #include "sim/Templates.h"
 #include "sim/Tracers.h"
 #include "sound/Music.h"
@@ -27,6 +30,7 @@
 #include <IL/il.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -112,11 +116,16 @@ void InitGraphics()
     SwapBuffersNow();
 }
 
-void StartGameServices(const TCommandLine &cmd)
+void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
 {
     SoundLib = new TSoundLib();
     LogWrite("Loading Controls");
     Keys = new TKeys(AppDir + "keys.cfg");
+    // The key state reads the frame's input, which the frame loop fills from the devices or the
+    // recording; a replay plays with the bindings and settings it was recorded with.
+    Keys->Poll = Keys->PadPoll = [](int code) { return FrameInput.KeyDown(code); };
+    if (replay)
+        Keys->UseBindings(replay->Start.Bindings);
     LogWrite("Create effects control");
     LogWrite("Create effects control");
     Sprites = new TSprites();
@@ -126,6 +135,12 @@ void StartGameServices(const TCommandLine &cmd)
     LogWrite("Loading Environment");
     // The effects, textures and sounds every unit and weapon shares, loaded once for the run.
     CreateUnitTemplates(true);
+    // The one player aircraft of the run, and the cameras that watch it.
+    CreatePlayerAircraft();
+    LogWrite("Create dynamic camera");
+    DynamicCamera = new TDynamicCamera();
+    LogWrite("Create camera effects");
+    CameraShaking = new TCameraShaking(5.0f);
     LogWrite("Loading Misc");
     Misc = new TMisc();
     LogWrite("Loading HUD");
@@ -138,9 +153,12 @@ void StartGameServices(const TCommandLine &cmd)
     LogWrite(Cp1251FromUtf8("Запуск игры"));
 }
 
-void RunFrames(const TCommandLine &cmd)
+// The frame loop. Each frame's input comes from the devices, or from the recording being replayed
+// (its frame times too); when recording, it is written as it is read.
+void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder)
 {
     int framesRun = 0;
+    TMouseScale mouseScale;
     while (!QuitRequested) {
         if (cmd.Frames >= 0 && framesRun >= cmd.Frames) {
             QuitRequested = true;   // as the Exit page does
@@ -149,26 +167,49 @@ void RunFrames(const TCommandLine &cmd)
         ++framesRun;
 
         PumpMessage();
-        const std::int64_t now = TickCount();
-        const int measured = MeasuredFrameTime(now, LastTick);
-        LastTick = now;
         const bool fixedStep = FixedFps || NetworkGame;
-        SleepMs(FixedStepSleep(measured, fixedStep));
+        if (replay) {
+            const TFrameInput *recorded = replay->Next();
+            if (!recorded) {
+                QuitRequested = true;   // the recorded run ended here
+                break;
+            }
+            // Played at the pace it was recorded, for whoever watches.
+            SleepMs(int(LastTick + recorded->Measured - TickCount()));
+            LastTick = TickCount();
+            FrameInput = *recorded;
+        } else {
+            const std::int64_t now = TickCount();
+            const int measured = MeasuredFrameTime(now, LastTick);
+            LastTick = now;
+            SleepMs(FixedStepSleep(measured, fixedStep));
+            FrameInput = SampleDevices(measured, float(Keys->PadDeadZone) / 100, float(Keys->PadSensitivity) / 100);
+            if (MenuActive)
+                mouseScale.Reset();
+            else
+                mouseScale.Apply(FrameInput, ScreenCenter, Keys->MouseSensitivity);
+        }
         Keys->Update();
-        FrameTime = GameFrameTime(measured, fixedStep, Keys->IsDown(VkReturn));
+        if (!replay)
+            FrameInput.Step = GameFrameTime(FrameInput.Measured, fixedStep, Keys->IsDown(VkReturn));
+        FrameTime = FrameInput.Step;
+        if (recorder)
+            recorder->Frame(FrameInput);
 
-        if (!HasFocus() && !NetworkGame) {
-            SleepMs(500);
+        if (!FrameInput.Focus && !NetworkGame) {
+            if (!replay)
+                SleepMs(500);
             continue;
         }
-        CursorScreenPos = GetCursor();
-        CursorClientPos = GetCursorClient();
+        CursorScreenPos = FrameInput.CursorScreen;
+        CursorClientPos = FrameInput.CursorClient;
 
         if (MenuActive) {
             MusicFrame(true, Config->MusicVolume);
             Menu->Frame(FrameTime);
         } else {
-            SetCursor(ScreenCenter.x, ScreenCenter.y);
+            if (!replay)
+                SetCursor(ScreenCenter.x, ScreenCenter.y);
             MusicFrame(false, Config->MusicVolume);
             // A mission frame is three calls: the environment's update moves the world and touches
             // no GL, the scene's draw changes no simulation state, and the HUD draws over it. They
@@ -183,32 +224,61 @@ void RunFrames(const TCommandLine &cmd)
 
 int RunGame(const TCommandLine &cmd)
 {
-    if (!cmd.NoWait)
+    // A recording to play is read and checked whole before anything starts, and a recording to make
+    // is created: a damaged file or an unwritable place ends the run before a window opens.
+    std::unique_ptr<TReplay> replay;
+    if (!cmd.Replay.empty())
+        replay = std::make_unique<TReplay>(cmd.Replay);
+    std::unique_ptr<TRecordWriter> recorder;
+    if (!cmd.Record.empty())
+        recorder = std::make_unique<TRecordWriter>(cmd.Record);
+    // A replay starts where the recording started.
+    TCommandLine run = cmd;
+    if (replay) {
+        run.Map = replay->Start.Map;
+        run.Page = replay->Start.Page;
+    }
+
+    if (!run.NoWait)
         SleepMs(2000);   // lets an instance that restarted this one finish exiting
-    StartServices(cmd);
-    if (!cmd.Screenshot.empty())
+    StartServices(run);
+    // The generator's state once seeded is where a recording says the run's randomness starts; a
+    // replay puts the recorded one there instead, so every draw after it comes out as it did.
+    const std::uint32_t startSeed = RandSeed;
+    if (replay)
+        RandSeed = replay->Start.Seed;
+    if (!run.Screenshot.empty())
         KeepShownFrames(true);
-    if (!OpenWindow(cmd))
+    if (!OpenWindow(run))
         return ExitNoWindow;
     InitGraphics();
-    StartGameServices(cmd);
+    StartGameServices(run, replay.get());
 
-    RunFrames(cmd);
+    if (recorder)
+        recorder->Begin(TRecordingStart{startSeed, run.Page, run.Map, Keys->BindingsText()});
+    RunFrames(run, replay.get(), recorder.get());
 
     int status = ExitOk;
-    if (!Keys->Save())
+    if (recorder && !recorder->Finish()) {
+        std::fprintf(stderr, "Cannot write the recording \"%s\": writing failed after %u frames, and it cannot be played\n",
+                     recorder->FileName.c_str(), unsigned(recorder->FrameCount));
+        status = ExitFailure;
+    }
+    // A replay plays with the recorded bindings: the player's own stay as they are.
+    if (!replay && !Keys->Save())
         std::fprintf(stderr, "Cannot save the key bindings to \"%skeys.cfg\"\n", AppDir.c_str());
     if (!Config->Save(AppDir + "Config.cfg")) {
         std::fprintf(stderr, "Cannot save the settings to \"%sConfig.cfg\"\n", AppDir.c_str());
         status = ExitFailure;
     }
     KillGLWindow();
-    if (!cmd.Screenshot.empty() && !WriteShownFrame(cmd.Screenshot)) {
-        std::fprintf(stderr, "Cannot write the screenshot \"%s\"\n", cmd.Screenshot.c_str());
+    if (!run.Screenshot.empty() && !WriteShownFrame(run.Screenshot)) {
+        std::fprintf(stderr, "Cannot write the screenshot \"%s\"\n", run.Screenshot.c_str());
         status = ExitFailure;
     }
     ShellOpen("play.url");
-    if (RestartRequested)
+    // A replay that reaches the restart question shows it being answered, but starts no game.
+    if (RestartRequested && !replay)
         ShellRun(ExecutablePath(), RestartArguments(LogEnabled, ShowFps, FixedFps, FastLoad, Language, LeftTop,
                                                     NeedCursorPosition));
     return status;

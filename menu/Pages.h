@@ -137,6 +137,8 @@ public:
     void Show() override;
     void Frame(int dt, float cursorX, float cursorY) override;
     std::vector<TKeyEdit> Fields;
+    // The mouse and pad settings of the key state, changed there at once.
+    TChangeBox            MouseSensitivity, PadSensitivity, PadDeadZone;
     TButton               Default, Back;
 };
 

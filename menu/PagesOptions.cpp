@@ -165,31 +165,85 @@ void TSoundPage::Frame(int, float cursorX, float cursorY)
 
 // ---- Controls -----------------------------------------------------------------------------------
 
-TControlsPage::TControlsPage() : Default(MenuButton(-140, -216, "DEFAULT", 1, 250)), Back(MenuButton(140, -216, "BACK", 1, 250))
+namespace {
+
+// The seven key fields, then the mouse and pad settings, in rows a little closer than on the other
+// option pages so that ten rows fit.
+constexpr float ControlRowTop = 208, ControlRowStep = 44;
+constexpr float ControlSettingsTop = ControlRowTop - KeyActionCount * ControlRowStep - 8;
+
+// A setting's values as the page offers them: Min..Max in Steps, as percentages.
+std::vector<std::string> SettingItems(const TInputSetting &setting)
+{
+    std::vector<std::string> items;
+    for (int value = setting.Min; value <= setting.Max; value += setting.Step)
+        items.push_back(std::to_string(value) + "%");
+    return items;
+}
+
+// The offered value nearest to Value (a hand-edited file may hold any value in range).
+int SettingIndex(const TInputSetting &setting, int value)
+{
+    const int last = (setting.Max - setting.Min) / setting.Step;
+    return std::clamp((value - setting.Min + setting.Step / 2) / setting.Step, 0, last);
+}
+
+TChangeBox SettingBox(int row, const TInputSetting &setting)
+{
+    return TChangeBox(ControlSettingsTop - float(row) * ControlRowStep, Translate(std::string(setting.MenuLabel), 1),
+                      SettingItems(setting), SettingIndex(setting, setting.Default));
+}
+
+} // namespace
+
+TControlsPage::TControlsPage()
+    : MouseSensitivity(SettingBox(0, MouseSensitivitySetting)), PadSensitivity(SettingBox(1, PadSensitivitySetting)),
+      PadDeadZone(SettingBox(2, PadDeadZoneSetting)),
+      Default(MenuButton(-140, ControlSettingsTop - 3 * ControlRowStep - 26, "DEFAULT", 1, 250)),
+      Back(MenuButton(140, ControlSettingsTop - 3 * ControlRowStep - 26, "BACK", 1, 250))
 {
     for (int action = 0; action < KeyActionCount; ++action)
-        Fields.emplace_back(176 - 46 * float(action), action);
+        Fields.emplace_back(ControlRowTop - ControlRowStep * float(action), action);
+    Show();
 }
 
 void TControlsPage::Show()
 {
     for (TKeyEdit &field : Fields)
         field.StopCapture();
+    if (Keys) {
+        MouseSensitivity.Index = SettingIndex(MouseSensitivitySetting, Keys->MouseSensitivity);
+        PadSensitivity.Index = SettingIndex(PadSensitivitySetting, Keys->PadSensitivity);
+        PadDeadZone.Index = SettingIndex(PadDeadZoneSetting, Keys->PadDeadZone);
+    }
 }
 
 void TControlsPage::Frame(int dt, float cursorX, float cursorY)
 {
-    DrawPanel(TVRect{-320, -262, 320, 268});
-    DrawMenuText(Translate("CONTROLS", 1), MenuBigFont, 0, 226, TAlign::Centre, TitleColor);
+    DrawPanel(TVRect{-320, Default.Rect.Bottom - 46, 320, 300});
+    DrawMenuText(Translate("CONTROLS", 1), MenuBigFont, 0, 258, TAlign::Centre, TitleColor);
     for (TKeyEdit &field : Fields)
         if (field.Frame(dt, cursorX, cursorY))
             for (TKeyEdit &other : Fields)
                 if (&other != &field)
                     other.StopCapture();   // one capture at a time
+    // A setting takes effect at once, so the player feels the change in the next flight without
+    // leaving through "BACK"; keys.cfg keeps it at shut-down.
+    const std::pair<TChangeBox *, std::pair<const TInputSetting *, int TKeys::*>> settings[] = {
+        {&MouseSensitivity, {&MouseSensitivitySetting, &TKeys::MouseSensitivity}},
+        {&PadSensitivity, {&PadSensitivitySetting, &TKeys::PadSensitivity}},
+        {&PadDeadZone, {&PadDeadZoneSetting, &TKeys::PadDeadZone}},
+    };
+    for (const auto &[box, kept] : settings)
+        if (box->Frame(cursorX, cursorY) && Keys)
+            Keys->*kept.second = kept.first->Min + box->Index * kept.first->Step;
     if (Default.Frame(cursorX, cursorY)) {
         Clicked();
+        if (Keys) {
+            Keys->SetDefaults();
+            Keys->SetDefaultSettings();
+        }
         Show();
-        Keys->SetDefaults();
     }
     if (Back.Frame(cursorX, cursorY)) {
         Clicked();

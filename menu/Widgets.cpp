@@ -170,7 +170,7 @@ void TakeCapturedKey(std::array<int, 2> &slots, int code)
 
 int LowestLatchedKey(bool mouseAllowed)
 {
-    for (int code = 0; code < 256; ++code) {
+    for (int code = 0; code < KeyCodeCount; ++code) {
         if (code == VkLeftButton && !mouseAllowed)
             continue;
         if (KeyLatched(code))

@@ -76,7 +76,8 @@ private:
 // The key rule of the controls page: the first key fills an unbound primary slot; after that each
 // new key becomes the secondary and the old secondary, when bound, moves to the primary slot.
 void TakeCapturedKey(std::array<int, 2> &slots, int code);
-// The lowest latched key code 0..255; the left mouse button counts only when MouseAllowed. -1: none.
+// The lowest latched key code 0..265 (the pad's buttons after the keyboard and mouse); the left
+// mouse button counts only when MouseAllowed. -1: none.
 int LowestLatchedKey(bool mouseAllowed);
 
 // The keys bound to one game action; a click starts capturing the next key pressed, shown by a

@@ -7,8 +7,10 @@
 #include "data/Extractor.h"
 #include "data/Locale.h"
 #include "sim/Aircraft.h"
+#include "sim/Cameras.h"
 #include "sim/GameObjects.h"
 #include "sim/Ground.h"
+#include "sim/Player.h"
 #include "sim/Ships.h"
 #include "sim/Statics.h"
 #include "sim/Units.h"
@@ -230,6 +232,10 @@ void CreateStaticObject(TObjectsControl &objects, const TScriptCommand &c)
 // The exchange whose mission counts the player's kills: the one made last, while it lives.
 TScriptDataExchange *KillCounting = nullptr;
 
+// The player aircraft's clocks on the carrier.
+constexpr int TakeOffTime = 2500;   // ms of full power without control from the carrier
+constexpr int HoldTime = 5000;      // ms the aircraft waits on deck after a reload
+
 void CountKill(int targetClass)
 {
     if (!KillCounting)
@@ -249,8 +255,13 @@ TScriptDataExchange::TScriptDataExchange(TObjectsControl *objects, std::string t
     PlayerKillCounter = &CountKill;
 }
 
+TScriptDataExchange *CurrentExchange() { return KillCounting; }
+
 TScriptDataExchange::~TScriptDataExchange()
 {
+    // The mission's objects go with it: the player aircraft must not keep flying among them.
+    if (TGamer *gamer = PlayerGamer())
+        gamer->LeaveMission(Objects);
     if (KillCounting != this)
         return;
     KillCounting = nullptr;
@@ -420,6 +431,20 @@ void TScriptDataExchange::EndMission(TMissionResult result, const std::string *n
     player.Level = NextMap;
     if (nextMap && !Config->Save(AppDir + "Config.cfg"))
         LogWrite("Cannot save the settings to " + AppDir + "Config.cfg");
+}
+
+void TScriptDataExchange::PlacePlayer(int takeOffClock)
+{
+    // Putting the aircraft back at its start resets its kills.
+    AircraftKills = 0;
+    ShipKills = 0;
+    TGamer *gamer = PlayerGamer();
+    if (!gamer || !Objects)
+        return;
+    gamer->TakeOffClock = takeOffClock;
+    gamer->Reset(*Objects);
+    if (gamer->HasCarrier)
+        gamer->PlaceAt(gamer->Carrier.Start);
 }
 
 void TScriptDataExchange::PlaceCheckPoint(const TScriptCommand &c)
@@ -643,10 +668,9 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
     case OpMpAddSpawnPoint:
         SpawnPoints.push_back(VectorSet4(FloatArg(c, 0), FloatArg(c, 1), FloatArg(c, 2), 0));
         if (SpawnPoints.size() == 1) {
-            // The first spawn point puts the player at its start, which resets its kills; placing
-            // the aircraft itself is the player aircraft's work.
-            AircraftKills = 0;
-            ShipKills = 0;
+            // The first spawn point puts the player at its start at once, with no take-off run.
+            // (The HUD's fade-in is set to 0 by the HUD itself; it is not the exchange's.)
+            PlacePlayer(0);
         }
         break;
     case OpMpClearSpawnPoints:
@@ -654,11 +678,33 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
         break;
 
     case OpCreatePlayer:
-        // Putting the aircraft back at its start resets its kills; the aircraft itself is the player
-        // aircraft's work.
-        AircraftKills = 0;
-        ShipKills = 0;
+        // The take-off from the carrier. The HUD's fade-in from black (2000 ms) that goes with it
+        // is the HUD's own: it starts it when it sees the take-off clock set; the exchange does not
+        // reach the HUD.
+        PlacePlayer(TakeOffTime);
         break;
+    case OpReloadPlayer:
+        // Back on the carrier's deck, parked at its end. The HUD's fade to black (FadeOut 2000,
+        // FadeIn 0) is the HUD's own, as above.
+        if (TGamer *gamer = PlayerGamer()) {
+            gamer->HoldClock = HoldTime;
+            gamer->Park();
+            if (gamer->HasCarrier)
+                gamer->PlaceAt(gamer->Carrier.End);
+        }
+        break;
+    case OpSetCamera: {
+        // The small view follows the group's first live unit with the script's mode and time.
+        TAIGroup *g = Group(IntArg(c, 0));
+        if (!g || !DynamicCamera)
+            break;
+        for (TGameObject *unit : g->Units)
+            if (unit && unit->Dead == 0 && unit->Health > 0) {
+                DynamicCamera->Focus(unit, IntArg(c, 1), IntArg(c, 2));
+                break;
+            }
+        break;
+    }
 
     case OpCreateObject:
         CreateObject(*this, c);
@@ -672,10 +718,7 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
             CreateStaticObject(*Objects, c);
         break;
 
-    // Not part of the game yet: the player aircraft's reload, the dynamic camera and the HUD
-    // indicator.
-    case OpReloadPlayer:
-    case OpSetCamera:
+    // The HUD's indicator is bound by the HUD.
     case OpSetIndicator:
     default:
         break;

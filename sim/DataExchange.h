@@ -68,6 +68,11 @@ public:
     // is asked for and does not exist.
     void OrderGroup(int group, int targetGroup, int order);
 
+    // Ends the mission with Result (a win names NextMap, or none for the last mission): the menu
+    // takes over (MenuActive) and the front end shows the page of the result; a win scores the
+    // mission's kills. The first end stands; later ones change nothing.
+    void EndMission(TMissionResult result, const std::string *nextMap);
+
     // TScriptCommandHandler
     void Prepare(const TScriptCommand &command) override;
     void Execute(const TScriptCommand &command) override;
@@ -106,10 +111,14 @@ private:
     void SetGroupFlag(int group, std::uint8_t TGameObject::*flag, bool value);
     float DistanceToGroup(const TVector3 &from, int group) const;
     void SetTaskState(int task, int state, const char *message, float r, float g, float b);
-    void EndMission(TMissionResult result, const std::string *nextMap);
+    // Resets the player aircraft into this mission at the carrier's start with the take-off clock.
+    void PlacePlayer(int takeOffClock);
     void PlaceCheckPoint(const TScriptCommand &command);
     void PlaceWreck(const TScriptCommand &command);
     void ShowMessage(const std::string &text, bool centred, float r, float g, float b);
 
     std::string TableFileName;
 };
+
+// The exchange of the mission being played: the one made last, while it lives; null without one.
+TScriptDataExchange *CurrentExchange();

@@ -373,7 +373,9 @@ bool TObjectsControl::CollideWith(TGameObject *object, TCollisionData &data, boo
             a = MatrixTransformPoint(a, m);
             b = MatrixTransformPoint(b, m);
             c = MatrixTransformPoint(c, m);
-            const TVector3 n = TriangleNormal(a, b, c);
+            // Wound as drawn (counter-clockwise seen from outside), the reversed order gives the
+            // outward normal, as for the islands: contact pushes the body out of the hull.
+            const TVector3 n = TriangleNormal(c, b, a);
             for (int p = 0; p < points; ++p) {
                 data.PushOut = TVector4();
                 if (SphereTouchesTriangle(data.Points[std::size_t(p)].Position, CollisionSphereRadius, a, b, c, n,

@@ -3,6 +3,7 @@
 #include "assets/AssetDevice.h"
 #include "assets/Model.h"
 #include "core/View.h"
+#include "sim/Player.h"
 #include "sim/UnitState.h"
 
 #include <algorithm>
@@ -444,10 +445,10 @@ TCarrier::TCarrier(TObjectsControl &objects, const TVector3 &position, const TVe
     CameraPoint = point("Camera");
     LandEndPoint = point("Land_end");
     LandBeginPoint = point("Land_begin");
-    // Still to come with the player aircraft: the five points are copied into it right here, as
-    // its take-off start and end, its camera while the take-off or hold clock runs, and its two
-    // landing gates ("Land_end" is passed first, then "Land_begin"). Until then they wait in the
-    // carrier's public fields.
+    // The player aircraft takes them as its take-off start and end, its camera while the take-off
+    // or hold clock runs, and its two landing gates ("Land_end" is passed first, then
+    // "Land_begin"); an aircraft made later takes the newest carrier's.
+    HandCarrierPoints({StartPoint, EndPoint, CameraPoint, LandEndPoint, LandBeginPoint});
 
     static const char *const guns[2] = {"Gun_1", "Gun_2"};
     for (int i = 0; i < 2; ++i) {

@@ -24,6 +24,8 @@ public:
     virtual ~TCrosshairSeam() = default;
     // The crosshair in normalised device units.
     virtual TVector3 Position() const = 0;
+    // Where the ray through the crosshair meets the world this frame.
+    virtual TVector3 AimPoint() const = 0;
 };
 
 // The network layer as the simulation sees it: whether this program is a client of a network game,

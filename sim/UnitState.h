@@ -21,7 +21,7 @@
 //   15   TTransport          316   unit tail
 //   16   TTorpedo            320   unit tail, death clock (int32)
 //   17   TBallisticMissile   340   unit tail, velocity (3 floats), age (int32), end clock (int32), damage
-//   18   TGamer              312   (the player aircraft)
+//   18   TGamer              312   target id (16 bits), speed (float), weapon, OnRadar, Targetable, landing stage
 //   19   TBomb               324   unit tail, explosion clock (int32), forward speed (float)
 //   20   TCoolSam            306   OnRadar, Targetable, WeaponEnabled, BlinkOnRadar
 //   21   TAirToAirRocket     322   unit tail, lifetime left (int32), speed (16 bits)

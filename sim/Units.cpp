@@ -4,6 +4,7 @@
 #include "assets/Model.h"
 #include "assets/ModelLib.h"
 #include "core/App.h"
+#include "core/Log.h"
 #include "core/Random.h"
 #include "core/View.h"
 #include "data/Config.h"
@@ -72,8 +73,13 @@ void DisturbWater(const TVector3 &at, float strength, float size)
 
 TModel *LoadUnitModel(const std::string &gamePath)
 {
-    if (!ModelLib || !DataFileExists(AppDir + gamePath))
+    if (!ModelLib)
         return nullptr;
+    if (!DataFileExists(AppDir + gamePath)) {
+        // A modder's data may lack a model: the unit goes without it, and the log says which.
+        LogWrite("File not found: \"" + AppDir + gamePath + "\"");
+        return nullptr;
+    }
     return ModelLib->Load(AppDir + gamePath);
 }
 

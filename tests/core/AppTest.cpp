@@ -77,6 +77,10 @@ TEST(CommandLine, AutomationSwitchesTakeTheirValues)
     EXPECT_EQ(ParseCommandLine({"-page", "20"}).Page, 20);
     EXPECT_EQ(ParseCommandLine({"-rus", "-eng"}).Language, 0);   // the last language wins
     EXPECT_TRUE(ParseCommandLine({"-help"}).Help);
+    const TCommandLine recording = ParseCommandLine({"-record", "flights/one.rec", "-frames", "9"});
+    EXPECT_EQ(recording.Record, "flights/one.rec");
+    EXPECT_TRUE(recording.Replay.empty());
+    EXPECT_EQ(ParseCommandLine({"-replay flight.rec -windowed"}).Replay, "flight.rec");
 }
 
 TEST(CommandLine, BadInputIsRefusedWithAClearMessage)
@@ -95,6 +99,12 @@ TEST(CommandLine, BadInputIsRefusedWithAClearMessage)
         {{"-frames", "5x"}, "Switch -frames needs a whole number of frames, not \"5x\""},
         {{"-frames", "99999999999"}, "Switch -frames needs a whole number of frames, not \"99999999999\""},
         {{"-page", "x"}, "Switch -page needs a page number, not \"x\""},
+        {{"-record"}, "Switch -record needs a value"},
+        {{"-replay", ""}, "Switch -replay needs a file name"},
+        {{"-record", "a.rec", "-replay", "b.rec"}, "Switches -record and -replay cannot be used together"},
+        {{"-replay", "b.rec", "-map", "Data\\Maps\\Level1.ses"},
+         "Switch -replay starts where the recording started: leave out -map and -page"},
+        {{"-page", "5", "-replay", "b.rec"}, "Switch -replay starts where the recording started: leave out -map and -page"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
@@ -111,7 +121,8 @@ TEST(CommandLine, HelpHasALinePerSwitch)
 {
     const std::string help = CommandLineHelp();
     for (const char *keyword : {"-log", "-fps", "-fixedfps", "-fastload", "-eng", "-rus", "-lefttop", "-needcursorposition",
-                                "-windowed", "-nowait", "-frames N", "-screenshot FILE", "-batch", "-map FILE", "-page N", "-help"})
+                                "-windowed", "-nowait", "-frames N", "-screenshot FILE", "-batch", "-map FILE", "-page N",
+                                "-record FILE", "-replay FILE", "-help"})
         EXPECT_NE(help.find(std::string("  ") + keyword + " "), std::string::npos) << keyword;
 }
 

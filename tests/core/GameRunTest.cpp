@@ -176,8 +176,8 @@ TEST_F(GameRun, FrameLoopRunsAndQuitsNormally)
         below += name[i].Bottom - name[0].Bottom >= 3;
     }
     EXPECT_EQ(below, 1) << "one descender";
-    // A fresh game folder gets its default key bindings.
-    EXPECT_EQ(SplitLines(ReadAll(Dir / "keys.cfg")).size(), 14u);
+    // A fresh game folder gets its default key bindings and input settings.
+    EXPECT_EQ(SplitLines(ReadAll(Dir / "keys.cfg")).size(), 17u);
     EXPECT_EQ(SplitLines(ReadAll(Dir / "keys.cfg"))[0], "KP_FORWARD=87");
 }
 
@@ -237,6 +237,48 @@ TEST_F(GameRun, NoDisplayFailsCleanlyWithoutWritingUserFiles)
     EXPECT_EQ(StartUpLog(Dir), (std::vector<std::string>{"Loading Archive", "Loading Config", "Creating Window"}));
     EXPECT_FALSE(fs::exists(Dir / "Config.cfg"));
     EXPECT_FALSE(fs::exists(Dir / "keys.cfg"));
+}
+
+// A recording is checked whole before anything starts: a damaged or cut-short one ends the run with
+// a message naming it, before a window opens or a user file is written. A good one plays.
+TEST_F(GameRun, RecordingsAreCheckedBeforeTheGameStarts)
+{
+    const fs::path recording = Dir / "short.rec", recorded = Dir / "recorded.png", replayed = Dir / "replayed.png";
+    TRun run = Run({"-nowait", "-windowed", "-batch", "-frames", "20", "-record", recording.string(), "-screenshot", recorded.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    fs::remove(Dir / "Config.cfg");
+    run = Run({"-nowait", "-windowed", "-batch", "-replay", recording.string(), "-screenshot", replayed.string()});
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    EXPECT_EQ(LoadTestPng(replayed).Rgba, LoadTestPng(recorded).Rgba);
+
+    const std::string whole = ReadAll(recording);
+    const struct {
+        const char *Name;
+        std::string Bytes, Message;
+    } damaged[] = {
+        {"cut.rec", whole.substr(0, whole.size() - 30), "is cut short after 19 frames: it does not end as a finished recording does"},
+        {"header.rec", whole.substr(0, 12) + char(whole[12] ^ 1) + whole.substr(13), "is damaged: its header fails its check"},
+    };
+    for (const auto &d : damaged) {
+        SCOPED_TRACE(d.Name);
+        fs::remove(Dir / "Config.cfg");
+        WriteText(Dir / d.Name, d.Bytes);
+        run = Run({"-nowait", "-windowed", "-batch", "-log", "-replay", (Dir / d.Name).string()});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Stderr, "The recording \"" + (Dir / d.Name).string() + "\" " + d.Message + "\n");
+        EXPECT_FALSE(fs::exists(Dir / "Config.cfg"));
+        EXPECT_FALSE(fs::exists(Dir / "log.txt")) << "started before refusing";
+    }
+    // A disk that fills up: the game plays on, and says at the end that the recording is lost.
+    run = Run({"-nowait", "-windowed", "-batch", "-frames", "3", "-record", "/dev/full"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Stderr.find("Cannot write the recording \"/dev/full\": writing failed after 0 frames, and it cannot be played\n"),
+              std::string::npos)
+        << run.Stderr;
+    run = Run({"-nowait", "-batch", "-record", (Dir / "no folder" / "x.rec").string()});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Stderr.find("Cannot write the recording \"" + (Dir / "no folder" / "x.rec").string() + "\""), std::string::npos)
+        << run.Stderr;
 }
 
 TEST_F(GameRun, CommandLineHelpAndErrors)

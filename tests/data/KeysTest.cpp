@@ -1,8 +1,10 @@
-// Key state and bindings: the latch rules on a keyboard of the test's own, "keys.cfg" on disk, the
-// key names, and real key presses through the X server, SDL and the platform layer.
+// Key state and bindings: the latch rules on a keyboard of the test's own, "keys.cfg" on disk with
+// the mouse and pad settings, the key names, real key presses through the X server, SDL and the
+// platform layer, and a pad plugged in and out through SDL's virtual joysticks.
 
 #include "core/App.h"
 #include "core/Platform.h"
+#include "core/Recording.h"
 #include "data/Keys.h"
 
 #include "tests/TestUtil.h"
@@ -15,12 +17,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 // Last: Xlib defines macros (None, Bool, Status) that other headers use as names.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+
+#include <SDL.h>
 
 namespace fs = std::filesystem;
 
@@ -35,19 +40,22 @@ protected:
     {
         WriteText(File, text);
         TKeys keys(File);
-        keys.Poll = [this](int vk) { return Held[std::size_t(vk)]; };
+        keys.Poll = keys.PadPoll = [this](int vk) { return Held[std::size_t(vk)]; };
         return keys;
     }
 
     TTempDir             Temp{"keys"};
     const std::string    File = (Temp.Path / "keys.cfg").string();
-    std::array<bool, 256> Held{};
+    std::array<bool, KeyCodeCount> Held{};
 };
 
+// The fire buttons also answer to the pad's triggers: right for the primary weapon, left for the
+// secondary.
 const std::string DefaultFile = "KP_FORWARD=87\r\nKP_FORWARD=87\r\nKP_BACKWARD=83\r\nKP_BACKWARD=83\r\n"
-                                "KP_PRIMARY=1\r\nKP_PRIMARY=1\r\nKP_SECONDARY=2\r\nKP_SECONDARY=2\r\n"
+                                "KP_PRIMARY=1\r\nKP_PRIMARY=265\r\nKP_SECONDARY=2\r\nKP_SECONDARY=264\r\n"
                                 "KP_CHANGEWEAPON=81\r\nKP_CHANGEWEAPON=81\r\nKP_TASKLIST=9\r\nKP_TASKLIST=9\r\n"
-                                "KP_CHANGECAMERA=67\r\nKP_CHANGECAMERA=67\r\n";
+                                "KP_CHANGECAMERA=67\r\nKP_CHANGECAMERA=67\r\n"
+                                "MOUSE_SENSITIVITY=100\r\nPAD_SENSITIVITY=100\r\nPAD_DEADZONE=20\r\n";
 
 TEST_F(KeysTest, HeldKeyReadsDownUntilReleasedThenNeedsANewPress)
 {
@@ -108,11 +116,20 @@ TEST_F(KeysTest, CodesOutsideTheKeyboardReadUp)
 {
     // A hand-edited file may bind anything: such keys are kept and written back, but never read down.
     TKeys keys = Make("KP_FORWARD=300\nKP_FORWARD=-7\n");
-    std::fill(Held.begin(), Held.end(), true);
+    // Everything held; a keyboard is asked only for its 256 codes, the pad only for its buttons.
+    keys.Poll = [](int vk) {
+        EXPECT_TRUE(vk >= 0 && vk < 256) << vk;
+        return true;
+    };
+    keys.PadPoll = [](int code) {
+        EXPECT_TRUE(code >= VkPadFirst && code < KeyCodeCount) << code;
+        return true;
+    };
     keys.Update();
     EXPECT_EQ(keys.Bindings[KP_FORWARD], (std::array<int, 2>{300, -7}));
     EXPECT_FALSE(keys.ActionDown(KP_FORWARD));
-    EXPECT_FALSE(keys.IsDown(256));
+    EXPECT_FALSE(keys.IsDown(KeyCodeCount));
+    EXPECT_TRUE(keys.IsDown(VkPadFirst) && keys.IsDown(KeyCodeCount - 1)) << "the pad's buttons are keys too";
     keys.ReleaseAction(KP_FORWARD);
     keys.Release(-1);
     EXPECT_TRUE(keys.IsDown(255));
@@ -145,15 +162,62 @@ TEST_F(KeysTest, BindingsFileRoundTrip)
 {
     TKeys keys = Make("");
     keys.Bindings = TPairs{{{87, 38}, {83, -1}, {-1, 1}, {2, 17}, {81, -1}, {9, 9}, {67, 32}, {-1, -1}}};
+    keys.MouseSensitivity = 250;
+    keys.PadSensitivity = 40;
+    keys.PadDeadZone = 0;
     ASSERT_TRUE(keys.Save());
     EXPECT_EQ(ReadAll(File), "KP_FORWARD=87\r\nKP_FORWARD=38\r\nKP_BACKWARD=83\r\nKP_BACKWARD=-1\r\n"
                              "KP_PRIMARY=-1\r\nKP_PRIMARY=1\r\nKP_SECONDARY=2\r\nKP_SECONDARY=17\r\n"
                              "KP_CHANGEWEAPON=81\r\nKP_CHANGEWEAPON=-1\r\nKP_TASKLIST=9\r\nKP_TASKLIST=9\r\n"
-                             "KP_CHANGECAMERA=67\r\nKP_CHANGECAMERA=32\r\n");
+                             "KP_CHANGECAMERA=67\r\nKP_CHANGECAMERA=32\r\n"
+                             "MOUSE_SENSITIVITY=250\r\nPAD_SENSITIVITY=40\r\nPAD_DEADZONE=0\r\n");
     const TKeys again(File);
     TPairs expected = keys.Bindings;
     expected[KP_PRIMARY] = {1, -1};   // an unbound primary reads back with the key in front
     EXPECT_EQ(again.Bindings, expected);
+    EXPECT_EQ(again.MouseSensitivity, 250);
+    EXPECT_EQ(again.PadSensitivity, 40);
+    EXPECT_EQ(again.PadDeadZone, 0);
+}
+
+TEST_F(KeysTest, SettingsLinesAreOptionalAndKeptInRange)
+{
+    const struct {
+        const char *Text;
+        int Mouse, Pad, Zone;
+    } cases[] = {
+        // A file from before the settings existed: their defaults.
+        {"KP_FORWARD=87\r\nKP_FORWARD=87\r\n", 100, 100, 20},
+        {"MOUSE_SENSITIVITY=70\r\nKP_FORWARD=87\r\nPAD_DEADZONE=35\r\n", 70, 100, 35},
+        // Out of range: the nearest end; not a number: the default stays.
+        {"KP_FORWARD=87\nMOUSE_SENSITIVITY=5000\nPAD_SENSITIVITY=-3\nPAD_DEADZONE=99\n", 300, 10, 50},
+        {"KP_FORWARD=87\nMOUSE_SENSITIVITY=fast\nPAD_SENSITIVITY=\nPAD_DEADZONE=1,5\nmouse_sensitivity=50\n", 100, 100, 20},
+        {"KP_FORWARD=87\nMOUSE_SENSITIVITY=150\nMOUSE_SENSITIVITY=90\n", 90, 100, 20},   // the last line wins
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Text);
+        const TKeys keys = Make(c.Text);
+        EXPECT_EQ(keys.MouseSensitivity, c.Mouse);
+        EXPECT_EQ(keys.PadSensitivity, c.Pad);
+        EXPECT_EQ(keys.PadDeadZone, c.Zone);
+        EXPECT_EQ(keys.Bindings[KP_FORWARD][0], 87) << "the settings are not bindings";
+    }
+    // Settings alone bind nothing: the file is repaired with the default keys, the settings kept.
+    const TKeys settingsOnly = Make("PAD_DEADZONE=5\r\n");
+    EXPECT_EQ(settingsOnly.Bindings[KP_PRIMARY], (std::array<int, 2>{1, VkPadRightTrigger}));
+    EXPECT_EQ(settingsOnly.PadDeadZone, 5);
+}
+
+// A replay plays with the bindings it recorded, whatever the player's file holds.
+TEST_F(KeysTest, RecordedBindingsReplaceEverything)
+{
+    TKeys keys = Make("KP_FORWARD=38\r\nKP_TASKLIST=20\r\nPAD_DEADZONE=40\r\n");
+    keys.UseBindings("KP_FORWARD=87\r\nMOUSE_SENSITIVITY=60\r\n");
+    EXPECT_EQ(keys.Bindings[KP_FORWARD], (std::array<int, 2>{87, -1}));
+    EXPECT_EQ(keys.Bindings[KP_TASKLIST], (std::array<int, 2>{-1, -1}));
+    EXPECT_EQ(keys.MouseSensitivity, 60);
+    EXPECT_EQ(keys.PadDeadZone, 20);
+    EXPECT_EQ(ReadAll(File), "KP_FORWARD=38\r\nKP_TASKLIST=20\r\nPAD_DEADZONE=40\r\n") << "the player's file is left alone";
 }
 
 TEST_F(KeysTest, MissingFileIsCreatedWithTheDefaults)
@@ -161,10 +225,7 @@ TEST_F(KeysTest, MissingFileIsCreatedWithTheDefaults)
     ASSERT_FALSE(fs::exists(File));
     const TKeys keys(File);
     EXPECT_EQ(ReadAll(File), DefaultFile);
-    TPairs expected{};
-    for (int action = 0; action < KeyActionCount; ++action)
-        expected[std::size_t(action)] = {KeyActions[std::size_t(action)].Default, KeyActions[std::size_t(action)].Default};
-    expected[7] = {-1, -1};
+    const TPairs expected{{{87, 87}, {83, 83}, {1, VkPadRightTrigger}, {2, VkPadLeftTrigger}, {81, 81}, {9, 9}, {67, 67}, {-1, -1}}};
     EXPECT_EQ(keys.Bindings, expected);
     EXPECT_EQ(TKeys(File).Bindings, expected) << "the written file reads back the same";
 }
@@ -211,10 +272,11 @@ TEST_F(KeysTest, FileNamedInAnotherLetterCaseIsReadAndReplaced)
     EXPECT_EQ(ReadAll(upper), keys.BindingsText());
 }
 
-TEST_F(KeysTest, DefaultButtonSetsBothSlots)
+TEST_F(KeysTest, DefaultButtonSetsBothSlotsAndTheSettings)
 {
-    TKeys keys = Make("KP_TASKLIST=20\n");
+    TKeys keys = Make("KP_TASKLIST=20\nPAD_SENSITIVITY=250\n");
     keys.SetDefaults();
+    keys.SetDefaultSettings();
     EXPECT_EQ(keys.BindingsText(), DefaultFile);
     EXPECT_EQ(keys.Bindings[7], (std::array<int, 2>{-1, -1}));
 }
@@ -278,6 +340,109 @@ TEST(KeysThroughSdl, KeyboardAndMouseReachTheBindings)
     EXPECT_TRUE(settle(KP_PRIMARY, false));
 
     XCloseDisplay(display);
+    KillGLWindow();
+}
+
+// A pad plugged in while the game runs, through SDL's virtual joysticks: each frame runs as the
+// game's loop runs it (the message pump, the devices sampled into the frame's input, the key state
+// updated from it), so the pad's buttons reach the bindings as codes 256..265 and the stick reaches
+// PadState after the dead zone. Pulled out, it reads nothing; plugged in again, it works again.
+TEST(PadThroughSdl, APadPluggedInWhileRunningBindsAndSteers)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    BatchMode = true;
+    ASSERT_TRUE(CreateGLWindow(320, 200, false, "pad", 32));
+    const TTempDir dir("sdlpad");
+    TKeys keys((dir.Path / "keys.cfg").string());   // the defaults: the triggers fire
+    keys.Bind(KP_CHANGEWEAPON, VkPadY);
+    keys.Poll = keys.PadPoll = [](int code) { return FrameInput.KeyDown(code); };
+    auto frame = [&] {
+        SleepMs(5);
+        PumpMessage();
+        FrameInput = SampleDevices(16, float(keys.PadDeadZone) / 100, float(keys.PadSensitivity) / 100);
+        keys.Update();
+    };
+    // Runs frames until Done holds, at most 100 of them.
+    auto settle = [&](const std::function<bool()> &done) {
+        for (int i = 0; i < 100 && !done(); ++i)
+            frame();
+        return done();
+    };
+    frame();
+    EXPECT_FALSE(PadState().Connected);
+
+    for (int plug = 0; plug < 2; ++plug) {
+        SCOPED_TRACE(plug == 0 ? "first plugged in" : "plugged in again");
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.name = "Test pad";
+        const int index = SDL_JoystickAttachVirtualEx(&desc);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        SDL_Joystick *pad = SDL_JoystickOpen(index);
+        ASSERT_NE(pad, nullptr) << SDL_GetError();
+        for (int axis : {SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_CONTROLLER_AXIS_TRIGGERRIGHT})
+            SDL_JoystickSetVirtualAxis(pad, axis, SDL_JOYSTICK_AXIS_MIN);   // triggers let go
+        ASSERT_TRUE(settle([] { return PadState().Connected; })) << "the pad was not found";
+        EXPECT_FALSE(keys.ActionDown(KP_PRIMARY) || keys.ActionDown(KP_SECONDARY));
+
+        // Buttons: Y is bound, A is a key of its own; a button held reads down until released.
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 1);
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, 1);
+        EXPECT_TRUE(settle([&] { return keys.ActionDown(KP_CHANGEWEAPON); }));
+        EXPECT_TRUE(keys.IsDown(VkPadA));
+        EXPECT_EQ(TKeys::KeyName(VkPadY), "JOY4");
+        keys.ReleaseAction(KP_CHANGEWEAPON);
+        frame();
+        EXPECT_FALSE(keys.ActionDown(KP_CHANGEWEAPON)) << "released while held";
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 0);
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, 0);
+        EXPECT_TRUE(settle([&] { return !keys.IsDown(VkPadA); }));
+
+        // The triggers fire: the right one the primary weapon, the left one the secondary.
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MAX);
+        EXPECT_TRUE(settle([&] { return keys.ActionDown(KP_PRIMARY); }));
+        EXPECT_FALSE(keys.ActionDown(KP_SECONDARY));
+        EXPECT_NEAR(PadState().TriggerRight, 1, 1e-3);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, SDL_JOYSTICK_AXIS_MIN);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_JOYSTICK_AXIS_MAX);
+        EXPECT_TRUE(settle([&] { return keys.ActionDown(KP_SECONDARY) && !keys.ActionDown(KP_PRIMARY); }));
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERLEFT, SDL_JOYSTICK_AXIS_MIN);
+        EXPECT_TRUE(settle([&] { return !keys.ActionDown(KP_SECONDARY); }));
+
+        // The stick: a small lean stays in the 20% dead zone; half way right and full down read
+        // after it, and the sensitivity doubles them.
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 5000);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, -3000);
+        frame();
+        frame();
+        EXPECT_EQ(PadState().StickX, 0);
+        EXPECT_EQ(PadState().StickY, 0);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 16384);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
+        EXPECT_TRUE(settle([] { return PadState().StickX > 0; }));
+        EXPECT_NEAR(PadState().StickX, (0.5 - 0.2) / 0.8, 1e-3);
+        EXPECT_EQ(PadState().StickY, 0);
+        keys.PadSensitivity = 200;
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, SDL_JOYSTICK_AXIS_MAX);
+        EXPECT_TRUE(settle([] { return PadState().StickY > 0; }));
+        EXPECT_NEAR(PadState().StickY, 2, 1e-3);
+        EXPECT_EQ(PadState().StickX, 0);
+        keys.PadSensitivity = 100;
+
+        // Pulled out with a button held: nothing reads down any more.
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_B, 1);
+        EXPECT_TRUE(settle([&] { return keys.IsDown(VkPadB); }));
+        SDL_JoystickClose(pad);
+        ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0) << SDL_GetError();
+        EXPECT_TRUE(settle([] { return !PadState().Connected; }));
+        EXPECT_FALSE(keys.IsDown(VkPadB));
+        EXPECT_EQ(PadState(), TPadState{});
+    }
     KillGLWindow();
 }
 

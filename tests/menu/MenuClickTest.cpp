@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -230,9 +231,9 @@ TEST_F(MenuClicks, TheSameInTheRussianMenu)
     Sleep(700);
     Click(0, 98);       // НАСТРОЙКИ
     Click(0, 46);       // УПРАВЛЕНИЕ
-    Click(150, 176);    // ГАЗ: capture the next key
+    Click(150, 208);    // ГАЗ: capture the next key
     Key("u");
-    Click(140, -216);   // НАЗАД
+    Click(140, -266);   // НАЗАД
     Click(0, -96);      // НАЗАД to the main page
     ExitGame();
     TConfig config;
@@ -269,6 +270,55 @@ TEST_F(MenuClicks, TheSameInTheRussianMenu)
     const std::vector<std::string> lines = SplitLines(ReadAll(Dir / "scores.txt"));
     ASSERT_EQ(lines.size(), 1u) << server.Child.Out();
     EXPECT_EQ(lines[0].substr(0, lines[0].rfind('\t')), "700\tIVAN\tRU");
+}
+
+// A menu session played with real pointer and key events, recorded, plays again from its recording
+// with no input at all: the same last picture (the controls page with the key captured and the
+// settings changed, the menu's cursor where the pointer was) and the same Config.cfg. The replay
+// plays with the recorded bindings and leaves the player's own keys.cfg alone.
+TEST_F(MenuClicks, ARecordedSessionReplaysTheSameWithoutInput)
+{
+    const fs::path recording = Dir / "session.rec", recorded = Dir / "recorded.png", replayed = Dir / "replayed.png";
+    // Fixed 25 ms steps: the run's 1000 frames end about 25 s after start-up, well after the clicks.
+    Start({"-fixedfps", "-frames", "1000", "-record", recording.string(), "-screenshot", recorded.string()});
+    Key("BackSpace", 9);   // "Anonymous"
+    for (const char *key : {"a", "c", "e", "Return"})
+        Key(key);
+    Sleep(700);
+    Click(0, 98);         // Options
+    Click(0, 46);         // CONTROLS
+    Click(150, 208);      // ACCELERATE: capture the next key
+    Key("u");
+    Click(282, -108);     // MOUSE SENSITIVITY: two steps up
+    Click(282, -108);
+    Click(58, -196);      // PAD DEAD ZONE: one step down
+    ASSERT_EQ(Game->Wait(60), 0) << Game->Err();
+    const std::string keys = ReadAll(Dir / "keys.cfg");
+    for (const char *line : {"KP_FORWARD=85", "MOUSE_SENSITIVITY=120", "PAD_DEADZONE=15"})
+        EXPECT_NE(keys.find(line), std::string::npos) << line << " missing from\n" << keys;
+    const std::string config = ReadAll(Dir / "Config.cfg");
+    ASSERT_FALSE(config.empty());
+
+    // The folder as the recording found it, but for bindings of the player's own.
+    fs::remove(Dir / "Config.cfg");
+    const std::string ownKeys = "KP_FORWARD=70\r\nKP_FORWARD=70\r\nMOUSE_SENSITIVITY=50\r\n";
+    WriteText(Dir / "keys.cfg", ownKeys);
+    Xdotool("mousemove 0 0");
+    TChild replay(Dir, "replay",
+                  {(Dir / "zephrona").string(), "-nowait", "-windowed", "-batch", "-replay", recording.string(), "-screenshot",
+                   replayed.string()});
+    ASSERT_EQ(replay.Wait(90), 0) << replay.Err();
+    EXPECT_EQ(ReadAll(Dir / "Config.cfg"), config);
+    EXPECT_EQ(ReadAll(Dir / "keys.cfg"), ownKeys);
+    const TTestImage a = LoadTestPng(recorded), b = LoadTestPng(replayed);
+    ASSERT_EQ(a.Width, 800);
+    ASSERT_EQ(b.Width, a.Width);
+    ASSERT_EQ(b.Height, a.Height);
+    int differing = 0;
+    for (std::size_t i = 0; i < a.Rgba.size(); i += 4)
+        differing += !std::equal(a.Rgba.begin() + std::ptrdiff_t(i), a.Rgba.begin() + std::ptrdiff_t(i + 4), b.Rgba.begin() + std::ptrdiff_t(i));
+    EXPECT_EQ(differing, 0) << "pixels differ between " << recorded << " and " << replayed;
+    EXPECT_GT(LimePixels(a, 0, 0, a.Width, a.Height), 50) << "not a menu page";
 }
 
 // The main page at the three resolutions of the graphics page: the pictures land in the test folder

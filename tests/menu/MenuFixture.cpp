@@ -57,7 +57,7 @@ void MenuTest::SetUp()
     GameKind = 0;
     Country.clear();
     Keys = new TKeys((GameDir() / "keys.cfg").string());
-    Keys->Poll = [this](int vk) { return vk >= 0 && vk < 256 && Down[std::size_t(vk)]; };
+    Keys->Poll = Keys->PadPoll = [this](int vk) { return vk >= 0 && vk < KeyCodeCount && Down[std::size_t(vk)]; };
     CursorClientPos = {0, 0};
 }
 

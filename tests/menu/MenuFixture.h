@@ -44,6 +44,6 @@ protected:
     void Press(int vk);                // press and let go of a key, a frame each
     void Type(const std::string &keys);
 
-    std::array<bool, 256> Down{};      // the test's keyboard and mouse buttons
+    std::array<bool, KeyCodeCount> Down{};   // the test's keyboard, mouse buttons and pad buttons
     std::unique_ptr<TMenu> MenuObject;
 };

@@ -78,7 +78,7 @@ const TPageCaption PageCaptions[] = {
     {PageOptions, true, 0, 222, "OPTIONS", "НАСТРОЙКИ"},
     {PageView, true, 0, 222, "GRAPHICS", "ГРАФИКА"},
     {PageSound, true, 0, 222, "SOUND", "ЗВУК"},
-    {PageControls, true, 0, 226, "CONTROLS", "УПРАВЛЕНИЕ"},
+    {PageControls, true, 0, 258, "CONTROLS", "УПРАВЛЕНИЕ"},
     {PagePlayers, true, 0, 228, "PLAYERS", "ИГРОКИ"},
     {PageCreatePlayer, true, 0, 210, "ENTER NICK NAME", "ВВЕДИТЕ ИМЯ"},
     {PageDelete, false, 0, 60, "to delete this player?", "удалить этого игрока?"},
@@ -268,6 +268,11 @@ TEST_F(MenuTest, KeyFieldsCaptureByTheSlotRule)
     EXPECT_FALSE(accelerate.Capturing);
     EXPECT_EQ(Keys->Bindings[KP_FORWARD], (std::array<int, 2>{89, 1}));
 
+    // A pad's button is captured like a key.
+    Click(accelerate.Field.Rect);
+    Press(VkPadA);
+    EXPECT_EQ(Keys->Bindings[KP_FORWARD], (std::array<int, 2>{1, VkPadA}));
+
     // One capture at a time; "DEFAULT" puts every action back.
     Click(accelerate.Field.Rect);
     Click(controls.Fields[KP_BACKWARD].Field.Rect);
@@ -275,11 +280,49 @@ TEST_F(MenuTest, KeyFieldsCaptureByTheSlotRule)
     EXPECT_TRUE(controls.Fields[KP_BACKWARD].Capturing);
     Click(controls.Default.Rect);
     EXPECT_FALSE(controls.Fields[KP_BACKWARD].Capturing);
-    // W, S, the left and right mouse buttons, Q, Tab and C, in both slots.
-    const int defaults[] = {87, 83, 1, 2, 81, 9, 67};
+    // W, S, the left and right mouse buttons, Q, Tab and C; the fire actions also on the pad's
+    // right and left triggers.
+    const std::array<int, 2> defaults[] = {{87, 87}, {83, 83}, {1, VkPadRightTrigger}, {2, VkPadLeftTrigger},
+                                           {81, 81}, {9, 9},   {67, 67}};
     ASSERT_EQ(KeyActionCount, int(std::size(defaults)));
     for (int action = 0; action < KeyActionCount; ++action)
-        EXPECT_EQ(Keys->Bindings[std::size_t(action)], (std::array<int, 2>{defaults[action], defaults[action]})) << action;
+        EXPECT_EQ(Keys->Bindings[std::size_t(action)], defaults[action]) << action;
+    EXPECT_EQ(BoundKeysText(Keys->Bindings[KP_PRIMARY]), "Mouse Left, JOY10");
+}
+
+// The mouse and pad settings: each box shows the key state's value, changes it at once, and
+// "DEFAULT" puts it back; a hand-edited value between two steps shows as the nearest one.
+TEST_F(MenuTest, ControlsPageSettingsChangeTheKeyStateAtOnce)
+{
+    Keys->MouseSensitivity = 137;
+    Keys->PadDeadZone = 50;
+    StartMenu();
+    Menu->ShowPage(PageControls);
+    Frame();
+    auto &controls = Page<TControlsPage>(PageControls);
+    EXPECT_EQ(controls.MouseSensitivity.Items.front(), "10%");
+    EXPECT_EQ(controls.MouseSensitivity.Items.back(), "300%");
+    EXPECT_EQ(controls.MouseSensitivity.Items[std::size_t(controls.MouseSensitivity.Index)], "140%");
+    EXPECT_EQ(controls.PadSensitivity.Items[std::size_t(controls.PadSensitivity.Index)], "100%");
+    EXPECT_EQ(controls.PadDeadZone.Items[std::size_t(controls.PadDeadZone.Index)], "50%");
+    EXPECT_EQ(Keys->MouseSensitivity, 137) << "showing the page changes nothing";
+
+    Click(controls.MouseSensitivity.Right.Rect);
+    EXPECT_EQ(Keys->MouseSensitivity, 150);
+    Click(controls.PadSensitivity.Left.Rect);
+    EXPECT_EQ(Keys->PadSensitivity, 90);
+    Click(controls.PadDeadZone.Right.Rect);   // past the last value: round to the first
+    EXPECT_EQ(Keys->PadDeadZone, 0);
+    Click(controls.PadDeadZone.Value.Rect);
+    EXPECT_EQ(Keys->PadDeadZone, 5);
+    EXPECT_NE(Keys->BindingsText().find("MOUSE_SENSITIVITY=150\r\nPAD_SENSITIVITY=90\r\nPAD_DEADZONE=5\r\n"), std::string::npos);
+
+    Wait(600);
+    Click(controls.Default.Rect);
+    EXPECT_EQ(Keys->MouseSensitivity, 100);
+    EXPECT_EQ(Keys->PadSensitivity, 100);
+    EXPECT_EQ(Keys->PadDeadZone, 20);
+    EXPECT_EQ(controls.PadDeadZone.Items[std::size_t(controls.PadDeadZone.Index)], "20%");
 }
 
 TEST_F(MenuTest, YesNoPagesActOnTheFirstButtonAndGoBackOnTheSecondOrEscape)

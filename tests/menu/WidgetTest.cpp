@@ -60,7 +60,7 @@ protected:
     void SetUp() override
     {
         Keys = new TKeys((Dir.Path / "keys.cfg").string());
-        Keys->Poll = [this](int vk) { return Down[std::size_t(vk)]; };
+        Keys->Poll = Keys->PadPoll = [this](int vk) { return Down[std::size_t(vk)]; };
     }
     void TearDown() override
     {
@@ -75,7 +75,7 @@ protected:
         Keys->Update();
     }
     TTempDir Dir{"widgets"};
-    std::array<bool, 256> Down{};
+    std::array<bool, KeyCodeCount> Down{};
 };
 
 TEST_F(KeyboardTest, LowestLatchedKeyTakesTheMouseOnlyWhenAllowed)
@@ -83,12 +83,15 @@ TEST_F(KeyboardTest, LowestLatchedKeyTakesTheMouseOnlyWhenAllowed)
     Hold({1, 70, 13});
     EXPECT_EQ(LowestLatchedKey(true), 1);
     EXPECT_EQ(LowestLatchedKey(false), 13);
+    Hold({VkPadRightTrigger, VkPadB});
+    EXPECT_EQ(LowestLatchedKey(false), VkPadB) << "the pad's buttons are captured like keys";
     Hold({});
     EXPECT_EQ(LowestLatchedKey(true), -1);
     EXPECT_EQ(BoundKeysText({87, 87}), "W");
     EXPECT_EQ(BoundKeysText({87, 38}), "W, Up");
     EXPECT_EQ(BoundKeysText({-1, -1}), "NONE");
     EXPECT_EQ(BoundKeysText({1, -1}), "Mouse Left");
+    EXPECT_EQ(BoundKeysText({1, VkPadRightTrigger}), "Mouse Left, JOY10");
 }
 
 TEST(TextEntry, KeysBecomeWindows1251Characters)

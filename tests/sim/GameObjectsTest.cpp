@@ -489,9 +489,10 @@ TEST_F(ObjectsTest, CollideAgainstTheTurnedCollisionMesh)
     TCollisionData data = Probe(VectorSet3(515, 0, 108), 5, {{0, 0, 300}, {515, 0, 108}});
     ASSERT_TRUE(control.Collide(data, false));
     EXPECT_EQ(data.HitObject, crateObject);
-    // The face normal is TriangleNormal of the face as wound in the file (into the box here) and
-    // PushOut = n x (r - d), d the signed distance along n: n (0, 0, -1), d -3, PushOut (0, 0, -13).
-    ExpectNear(data.PushOut, 0, 0, -13, "push out");
+    // The face normal points out of the crate (the face as drawn, counter-clockwise from outside) and
+    // PushOut = n x (r - d), d the signed distance along n: n (0, 0, 1), d 3, PushOut (0, 0, 7), so
+    // the sphere ends up just touching the top.
+    ExpectNear(data.PushOut, 0, 0, 7, "push out");
 
     // 15 to the side: inside the top face unturned, but 5.8 beyond the turned crate's edge.
     data = Probe(VectorSet3(500, 15, 108), 5, {{500, 15, 108}});

@@ -52,7 +52,7 @@ TEST_F(MissionRun, AWonMissionNamesTheNextMapAndLeavesTheSettingsAlone)
                              "Message Go\n"
                              "once = $1\n"
                              "endif\n"
-                             // the parked player stands at the origin: 50 from the gate
+                             // the player, not yet put on a carrier, is still at the origin: 50 from the gate
                              "if d = $50,0 then\nCenterMessage Near\nd = $0,0\nendif\n"
                              "Sleep $1500\nTaskComplete TASK_0\nSleep $1000\nNextLevel Level2.ses\n}\n");
     EXPECT_EQ(run.Status, 0) << run.Err;
@@ -111,6 +111,22 @@ TEST_F(MissionRun, AMissionStillGoingWhenTimeRunsOutIsRunning)
         EXPECT_EQ(run.Status, 0) << c.Options << run.Err;
         EXPECT_EQ(SplitLines(run.Out), c.Lines) << c.Options;
     }
+}
+
+TEST_F(MissionRun, ThePlayerTakesOffOnAutopilotAndLosesTheMissionWhenItFalls)
+{
+    // Two seconds after the take-off starts the aircraft is far from where the reset put it; then
+    // the script destroys it, and five seconds of wreck later the mission is lost. The autopilot's
+    // own notice is not the mission's and is not printed.
+    const TToolRun run = Run("int once 0\nfloat d 0\n{\nif once = $0 then\nCreatePlayer\n"
+                             "CreateStaticDead OBJECT_CHECKPOINT AI_SIDE_FRIEND $100,0 $100,0 $100,0 $0,0 $0,0 Gate\n"
+                             "once = $1\nendif\nSleep $2000\nDistancePlayerToCheckPoint d\n"
+                             "if d > $500,0 then\nMessage Flying\nendif\n"
+                             "G_PLAYER_HEALTH = $0,0\nSleep $100000\n}\n",
+                             "--seconds 30");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(SplitLines(run.Out), (TLines{"t=1", "t=2", "message: Flying", "t=3", "t=4", "t=5", "t=6", "t=7",
+                                           "result: lost"}));
 }
 
 TEST_F(MissionRun, ScriptAndDataErrorsAreReportedOnStandardError)

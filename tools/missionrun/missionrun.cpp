@@ -9,9 +9,12 @@
 // "result: lost" or "result: running" when S seconds (default 60) ran out first. Exit status 0 for
 // any result, 1 for a script or data error (the message on standard error), 2 for a bad command line.
 //
-// The player is a stand-in parked at the origin (side 0, health 100). The shared effects are loaded
-// as the game loads them, and tracers and particles are made and aged; nothing is drawn or played,
-// and no setting or score is saved: the player's Config.cfg stays as it was.
+// The player is the game's own aircraft flown by its autopilot, since nobody holds the controls: it
+// waits at the origin until the script puts it on the carrier ("CreatePlayer", the first spawn
+// point), then takes off and circles; enemies may shoot it down, which loses the mission. The
+// autopilot's own notice is not printed. The shared effects are loaded as the game loads them, and
+// tracers and particles are made and aged; nothing is drawn or played, and no setting or score is
+// saved: the player's Config.cfg stays as it was.
 
 #include "assets/DPSEffect.h"
 #include "assets/ModelLib.h"
@@ -25,6 +28,7 @@
 #include "script/Messanger.h"
 #include "sim/DataExchange.h"
 #include "sim/GameObjects.h"
+#include "sim/Player.h"
 #include "sim/Templates.h"
 #include "sim/Tracers.h"
 #include "sim/World.h"
@@ -34,6 +38,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -116,19 +121,6 @@ std::string GameFolder(const TOptions &options)
     return WithSlash(ZEPHRONA_GAME_DIR);
 }
 
-// The player until the player aircraft exists: parked at its start point, taking no part.
-class TParkedPlayer : public TGameObject {
-public:
-    TParkedPlayer()
-    {
-        Side = 0;
-        Health = 100;
-        MaxHealth = 100;
-    }
-    void Update(int) override {}
-    void Draw() override {}
-};
-
 void PrintLine(const std::string &cp1251) { std::printf("%s\n", Utf8FromCp1251(cp1251).c_str()); }
 
 const char *TaskStateName(int state)
@@ -189,19 +181,24 @@ int Run(const TOptions &options)
 
     Randomize(options.Seed);
     TMessanger messages(768);
-    messages.OnAdd = [](const std::string &text, bool centred) {
+    const std::string autopilot = AutopilotNotice();
+    messages.OnAdd = [&autopilot](const std::string &text, bool centred) {
+        if (centred && text == autopilot)   // the runner's own autopilot, not the mission's word
+            return;
         PrintLine(std::string(centred ? "centre: " : "message: ") + text);
     };
     Messanger = &messages;
-    TParkedPlayer player;
-    PlayerAircraft = &player;
-    ScriptBindings.PlayerHealth = &player.Health;
 
+    // The player outlives the world: the compiled script reads its health to the end.
+    std::unique_ptr<TGamer> player;
     TWorld world;   // before the script compiles: the script's timer variables are the world's
     int status = 0;
     try {
         CreateUnitTemplates(false);   // no window: the effects without their textures, and no sound
+        player.reset(CreatePlayerAircraft());
         world.LoadMission(path);
+        // Nobody holds the controls: the autopilot flies, whatever the script declared.
+        *ScriptBindings.PlayerControlDisabled = true;
         const std::int64_t start = GameClock, end = std::int64_t(options.Seconds) * 1000;
         std::int64_t shown = 0;
         for (;;) {
@@ -210,6 +207,7 @@ int Run(const TOptions &options)
                 break;
             FrameTime = options.FrameMs;
             world.Update(options.FrameMs);
+            player->Update(options.FrameMs);
             messages.Update(options.FrameMs);
             if (world.Exchange->Result != TMissionResult::Running)
                 break;
@@ -226,13 +224,13 @@ int Run(const TOptions &options)
         status = ExitError;
     }
     world.Unload();
+    player.reset();
+    *ScriptBindings.PlayerControlDisabled = false;
     FreeUnitTemplates();
     Billboards = nullptr;
     if (ownSprites)
         Sprites = nullptr;
     Messanger = nullptr;
-    PlayerAircraft = nullptr;
-    ScriptBindings.PlayerHealth = &ScriptStandIns.PlayerHealth;
     ModelLib = nullptr;
     return status;
 }
