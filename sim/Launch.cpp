@@ -32,7 +32,7 @@ TGameObject *TObjectsControl::LaunchMissile(const TVector3 &start, const TVector
                                             int side, int lifetime, std::int32_t extra, bool forced)
 {
     // On a multiplayer client only the server's message makes a projectile.
-    if (NetworkGame && !NetworkHost && !forced)
+    if (IsNetworkClient() && !forced)
         return nullptr;
     auto *missile = new TAirToAirRocket(*this, start, direction);
     missile->DamageValue = damage;
@@ -58,7 +58,7 @@ TGameObject *TObjectsControl::LaunchMissile(const TVector3 &start, const TVector
 TGameObject *TObjectsControl::LaunchBomb(const TVector3 &start, const TVector3 &direction, float forwardSpeed,
                                          float damage, float health, TGameObject *target, int side, bool forced)
 {
-    if (NetworkGame && !NetworkHost && !forced)
+    if (IsNetworkClient() && !forced)
         return nullptr;
     auto *bomb = new TBomb(*this, start, direction);
     bomb->ForwardSpeed = forwardSpeed;

@@ -7,6 +7,7 @@
 #include "sim/Aircraft.h"
 
 #include "assets/AssetDevice.h"
+#include "tests/sim/RecordingDevice.h"
 #include "assets/ModelLib.h"
 #include "assets/TextureLib.h"
 #include "core/App.h"
@@ -44,35 +45,6 @@ public:
 
     int Class = 3;
     std::vector<TWorldTriangle> Triangles;
-};
-
-// Records what is drawn: transforms, depth writes and meshes.
-class TRecordingDevice : public TAssetDevice {
-public:
-    std::uint32_t CreateTexture(const void *, int, int, int, int, int) override { return 0; }
-    void BindTexture(std::uint32_t) override {}
-    void DeleteTextures(const std::vector<std::uint32_t> &) override {}
-    bool OffersVertexBuffers() override { return false; }
-    unsigned CreateVertexBuffer(const void *, std::size_t) override { return 0; }
-    void BindVertexBuffer(unsigned) override {}
-    void DeleteVertexBuffer(unsigned) override {}
-    void DrawMesh(const TMesh &, const TMatrix4 &) override { Calls.push_back("mesh"); }
-    void DrawNormals(const TOTMModel &) override {}
-    void DrawBounds(const TModel &) override {}
-    void PushTransform(const TMatrix4 &m) override
-    {
-        Calls.push_back("push");
-        Pushed.push_back(m);
-    }
-    void PopTransform() override { Calls.push_back("pop"); }
-    void SetColor(float, float, float, float) override {}
-    void SetDepthWrites(bool on) override { Calls.push_back(on ? "depth on" : "depth off"); }
-    void SetAdditive(bool) override {}
-    void SetLighting(bool) override {}
-    void DrawSprites(const std::vector<TSpriteBlock *> &, int) override {}
-
-    std::vector<std::string> Calls;
-    std::vector<TMatrix4>    Pushed;
 };
 
 class AircraftTest : public testing::Test {
