@@ -231,7 +231,6 @@ void TOTMModel::SetMeshVisible(int mesh, bool visible)
 
 void TOTMModel::Draw(bool bindTexture)
 {
-    VBOAvailable = false;
     if (FrameCount < 1)
         return;   // never loaded
     if (bindTexture)

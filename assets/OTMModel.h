@@ -55,8 +55,7 @@ public:
     void GetMeshPosition(int mesh, TVector3 &position, float t) override;
     std::string GetMeshName(int mesh) const override;
     void SetMeshVisible(int mesh, bool visible) override;
-    // Clears VBOAvailable first: from the first clock-driven draw of any OTM model onward every
-    // model is drawn in immediate mode and models loaded afterwards build no buffers.
+    // The pose of the game clock; from the mesh buffers while VBOAvailable is set.
     void Draw(bool bindTexture) override;
     void DrawAt(float t) override;
     void DrawMeshAt(int mesh, float t) override;

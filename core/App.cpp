@@ -33,7 +33,8 @@ struct TSwitchHelp {
 
 constexpr TSwitchHelp SwitchHelp[] = {
     {"-log", "", "write the start-up trace to log.txt beside the game"},
-    {"-fps", "", "kept when the game restarts itself"},
+    {"-fps", "", "show frames per second in a corner; on quitting, print the average"},
+    {"-profile", "", "on quitting, print where a mission frame's time went (each step waits for the driver)"},
     {"-fixedfps", "", "run every frame with a fixed 25 ms step"},
     {"-fastload", "", "do not preload the model catalogue when a mission loads"},
     {"-eng", "", "English texts"},
@@ -82,6 +83,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &args)
             };
             if (word == "-log") cmd.LogEnabled = true;
             else if (word == "-fps") cmd.ShowFps = true;
+            else if (word == "-profile") cmd.Profile = true;
             else if (word == "-fixedfps") cmd.FixedFps = true;
             else if (word == "-fastload") cmd.FastLoad = true;
             else if (word == "-eng") cmd.Language = 0;

@@ -38,6 +38,7 @@ constexpr int ExitNoWindow = 4;    // the window could not be created
 
 struct TCommandLine {
     bool LogEnabled = false, ShowFps = false, FixedFps = false, FastLoad = false;
+    bool Profile = false;    // time the steps of each mission frame and print them when quitting
     bool LeftTop = false, NeedCursorPosition = false;
     int  Language = 0;
     bool Windowed = false;   // windowed whatever the configuration says

@@ -97,6 +97,9 @@ void FocusWindow();
 void ForegroundWindow();
 TPoint TextExtent(std::string_view text);   // in the 2D output's current font
 void SwapBuffersNow();
+// The address of a GL entry point of the current context, by name; null without a window. A made-up
+// name may still give an address: whether an extension is there is read from the extension string.
+void *GLProcAddress(const char *name);
 bool ShellOpen(std::string_view path);      // a document, URL or ".url" shortcut; false if it failed
 bool ShellOpenShow(std::string_view path);
 bool ShellRun(std::string_view program, std::string_view arguments); // starts a program, blanks split the arguments

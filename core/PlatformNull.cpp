@@ -43,6 +43,7 @@ void FocusWindow() {}
 void ForegroundWindow() {}
 bool HasFocus() { return false; }
 void SwapBuffersNow() {}
+void *GLProcAddress(const char *) { return nullptr; }
 bool ShellOpen(std::string_view) { return false; }
 bool ShellOpenShow(std::string_view) { return false; }
 TPoint WindowCorner() { return {}; }

@@ -283,6 +283,8 @@ void ForegroundWindow()
         SDL_RaiseWindow(Window());
 }
 
+void *GLProcAddress(const char *name) { return MainRC ? SDL_GL_GetProcAddress(name) : nullptr; }
+
 bool HasFocus() { return Window() && (SDL_GetWindowFlags(Window()) & SDL_WINDOW_INPUT_FOCUS) != 0; }
 
 void SwapBuffersNow()

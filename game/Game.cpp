@@ -17,8 +17,14 @@
 #include "data/Locale.h"
 #include "hud/Out2D.h"
 #include "menu/Menu.h"
+#include "render/Environment.h"
+#include "render/GLExt.h"
 #include "render/GLState.h"
 #include "render/Splash.h"
+#include "render/Water.h"
+#include "script/GameVars.h"
+#include "sim/DataExchange.h"
+#include "sim/Weapons.h"
 #include "sim/Cameras.h"
 #include "sim/Misc.h"
 #include "sim/Player.h"
@@ -29,7 +35,13 @@
 
 #include <IL/il.h>
 
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <deque>
 #include <memory>
 
 namespace {
@@ -97,7 +109,7 @@ void InitGraphics()
     // The asset libraries draw through the GL device from here on.
     InstallGLAssets();
     LogWrite("Init GL Ext");
-    DetectVertexBuffers();
+    InitGLExtensions();
     LogWrite("Init IL");
     ilInit();
     MouseReference = ScreenCenter;
@@ -132,15 +144,13 @@ void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
     LogWrite("Create billboards control");
     Billboards = new TBillboards();
     LogWrite("Create noise control");
+    Noise = new TNoise();
+    WaterSeam = new TWaterDisturbance();
     LogWrite("Loading Environment");
-    // The effects, textures and sounds every unit and weapon shares, loaded once for the run.
-    CreateUnitTemplates(true);
-    // The one player aircraft of the run, and the cameras that watch it.
-    CreatePlayerAircraft();
-    LogWrite("Create dynamic camera");
-    DynamicCamera = new TDynamicCamera();
-    LogWrite("Create camera effects");
-    CameraShaking = new TCameraShaking(5.0f);
+    // The shared effects, textures and sounds, the shaders, the player aircraft, the cameras, the
+    // world map, the sea, the sky and the screen effects: everything a mission is drawn with.
+    Environment = new TEnvironment();
+    Environment->Profile.Measure = cmd.Profile;
     LogWrite("Loading Misc");
     Misc = new TMisc();
     LogWrite("Loading HUD");
@@ -153,9 +163,110 @@ void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
     LogWrite(Cp1251FromUtf8("Запуск игры"));
 }
 
+// The game path of a mission named on the command line: an absolute path as it is, otherwise a
+// path in the game folder (a loose file beside the game or an archive entry), either slash.
+std::string MissionFile(const std::string &map)
+{
+    if (!map.empty() && map[0] == '/')
+        return map;
+    std::string path = map;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return AppDir + path;
+}
+
+// Loads the mission of "-map" at once and starts flying it; false (the reason on standard error)
+// when it cannot be loaded.
+bool StartMapMission(const std::string &map)
+{
+    Environment->World.Progress = [] { Menu->LoadingStep(1, true); };
+    try {
+        Environment->StartMission(MissionFile(map));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "Cannot start the mission \"%s\": %s\n", map.c_str(), Utf8FromCp1251(e.what()).c_str());
+        return false;
+    }
+    MenuActive = false;
+    GameKind = 2;
+    return true;
+}
+
+// How a mission started with "-map" stands, as one line for whoever started it.
+std::string MissionSummary()
+{
+    const TScriptDataExchange *exchange = Environment->World.Exchange();
+    const char *result = "running";
+    if (exchange && exchange->Result == TMissionResult::Won)
+        result = "won";
+    else if (exchange && exchange->Result == TMissionResult::Lost)
+        result = "lost";
+    const TGamer *gamer = PlayerGamer();
+    const long health = gamer ? std::lround(std::max(0.0f, gamer->Health)) : 0;
+    std::string tasks;
+    static const char *const states[] = {"new", "complete", "failed"};
+    for (int i = 0; exchange && i < exchange->TaskCount(); ++i) {
+        const int state = exchange->Tasks[std::size_t(i)].State;
+        tasks += (i ? "," : "") + std::to_string(i) + ":" + states[state >= 0 && state <= 2 ? state : 0];
+    }
+    char line[256];
+    std::snprintf(line, sizeof line, "mission: %s health=%ld air_kills=%d ship_kills=%d shots=%d hits=%d tasks=", result,
+                  health, PlayerStatistics.AircraftKills, PlayerStatistics.ShipKills, PlayerStatistics.Shots,
+                  PlayerStatistics.Hits);
+    return line + tasks;
+}
+
+// The frame counter of "-fps": frames a second over the last second, from the time each frame took
+// to update and draw (a fixed step's waiting left out, so it tells what the machine can draw).
+class TFpsCounter {
+public:
+    void Add(std::chrono::steady_clock::time_point end, double workMs)
+    {
+        Frames.push_back({end, workMs});
+        while (!Frames.empty() && end - Frames.front().End > std::chrono::seconds(1))
+            Frames.pop_front();
+        ++Total;
+        TotalWork += workMs;
+    }
+    double Fps() const
+    {
+        double work = 0;
+        for (const TFrame &f : Frames)
+            work += f.Work;
+        return work > 0 ? double(Frames.size()) * 1000.0 / work : 0;
+    }
+    double AverageFps() const { return TotalWork > 0 ? Total * 1000.0 / TotalWork : 0; }
+
+private:
+    struct TFrame {
+        std::chrono::steady_clock::time_point End;
+        double Work;
+    };
+    std::deque<TFrame> Frames;
+    long   Total = 0;
+    double TotalWork = 0;
+};
+
+void DrawFps(double fps)
+{
+    static const unsigned font = Out2D->CreateFont("Arial Black", 10, false);
+    glViewport(Viewport[0], Viewport[1], Viewport[2], Viewport[3]);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glColor4f(1, 1, 0.3f, 1);
+    char text[32];
+    std::snprintf(text, sizeof text, "FPS %.0f", fps);
+    Out2D->DrawText(text, font, -0.98f, 0.94f);
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_DEPTH_TEST);
+}
+
 // The frame loop. Each frame's input comes from the devices, or from the recording being replayed
 // (its frame times too); when recording, it is written as it is read.
-void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder)
+void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder, TFpsCounter &fps)
 {
     int framesRun = 0;
     TMouseScale mouseScale;
@@ -203,6 +314,7 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
         }
         CursorScreenPos = FrameInput.CursorScreen;
         CursorClientPos = FrameInput.CursorClient;
+        const auto workStart = std::chrono::steady_clock::now();
 
         if (MenuActive) {
             MusicFrame(true, Config->MusicVolume);
@@ -211,12 +323,16 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
             if (!replay)
                 SetCursor(ScreenCenter.x, ScreenCenter.y);
             MusicFrame(false, Config->MusicVolume);
-            // A mission frame is three calls: the environment's update moves the world and touches
-            // no GL, the scene's draw changes no simulation state, and the HUD draws over it. They
-            // join here as the scene environment and the HUD are built; until then a mission frame
-            // keeps the cursor parked and the music going, and draws nothing.
+            // A mission frame: the environment's update moves the world and touches no GL, the
+            // scene's draw changes no simulation state; the HUD will draw over it.
+            Environment->Update(FrameTime);
+            Environment->DrawScene();
         }
+        if (ShowFps)
+            DrawFps(fps.Fps());
         SwapBuffersNow();
+        const auto workEnd = std::chrono::steady_clock::now();
+        fps.Add(workEnd, std::chrono::duration<double, std::milli>(workEnd - workStart).count());
     }
 }
 
@@ -254,9 +370,21 @@ int RunGame(const TCommandLine &cmd)
     InitGraphics();
     StartGameServices(run, replay.get());
 
+    if (!run.Map.empty() && !StartMapMission(run.Map)) {
+        KillGLWindow();
+        return ExitFailure;
+    }
     if (recorder)
         recorder->Begin(TRecordingStart{startSeed, run.Page, run.Map, Keys->BindingsText()});
-    RunFrames(run, replay.get(), recorder.get());
+    TFpsCounter fps;
+    RunFrames(run, replay.get(), recorder.get(), fps);
+    if (!run.Map.empty())
+        std::printf("%s\n", MissionSummary().c_str());
+    if (ShowFps)
+        std::printf("frames: fps=%.1f\n", fps.AverageFps());
+    if (run.Profile)
+        std::printf("profile: %s\n", Environment->Profile.Line().c_str());
+    std::fflush(stdout);
 
     int status = ExitOk;
     if (recorder && !recorder->Finish()) {

@@ -5,13 +5,10 @@
 #include "data/Config.h"
 #include "data/Keys.h"
 #include "data/Locale.h"
-
-#include <GL/gl.h>
+#include "render/GLExt.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <string_view>
 
 namespace {
 
@@ -36,22 +33,6 @@ std::vector<std::string> Steps(int count, int step)
     for (int i = 0; i < count; ++i)
         out.push_back(std::to_string(i * step));
     return out;
-}
-
-// Whether the driver names Extension as a whole word of its extension string.
-bool HasExtension(const char *extension)
-{
-    const char *all = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
-    if (!all)
-        return false;
-    const std::string_view list(all), name(extension);
-    for (std::size_t at = list.find(name); at != std::string_view::npos; at = list.find(name, at + 1)) {
-        const bool startsWord = at == 0 || list[at - 1] == ' ';
-        const bool endsWord = at + name.size() == list.size() || list[at + name.size()] == ' ';
-        if (startsWord && endsWord)
-            return true;
-    }
-    return false;
 }
 
 constexpr float RowStep = 48;   // virtual units between option rows
@@ -90,9 +71,9 @@ TViewPage::TViewPage()
       Shadow(170 - 5 * RowStep, Translate("SHADOW", 1), OnOff(), 0),
       Apply(MenuButton(-140, -190, "APPLY", 1, 250)), Back(MenuButton(140, -190, "BACK", 1, 250))
 {
-    HasShaders = HasExtension("GL_ARB_shader_objects") && HasExtension("GL_ARB_vertex_shader") &&
-                 HasExtension("GL_ARB_fragment_shader");
-    HasFramebuffers = HasExtension("GL_EXT_framebuffer_object");
+    // What the extension loader found at start-up: the same answer the renderer acts on.
+    HasShaders = ShadersAvailable;
+    HasFramebuffers = FBOAvailable;
     // Until a restart applies them, the pending window settings are the ones in use.
     Config->PendingResolution = Config->Resolution;
     Config->PendingFullScreen = Config->FullScreen;

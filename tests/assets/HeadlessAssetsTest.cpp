@@ -106,7 +106,7 @@ TEST_F(HeadlessAssets, ModelWithTextureAndLODLoadsAnimatesAndDrawsNothing)
     GameClock = 250;
     model->Draw(true);
     EXPECT_FLOAT_EQ(model->Phase, 0.75f);
-    EXPECT_FALSE(VBOAvailable);   // the first clock draw still turns buffers off
+    EXPECT_TRUE(VBOAvailable);    // drawing leaves the flag alone
     TVector3 position;
     model->GetMeshPosition(0, position, -1);
     EXPECT_FLOAT_EQ(position.x, 2.5f);

@@ -122,7 +122,7 @@ TEST(CommandLine, HelpHasALinePerSwitch)
     const std::string help = CommandLineHelp();
     for (const char *keyword : {"-log", "-fps", "-fixedfps", "-fastload", "-eng", "-rus", "-lefttop", "-needcursorposition",
                                 "-windowed", "-nowait", "-frames N", "-screenshot FILE", "-batch", "-map FILE", "-page N",
-                                "-record FILE", "-replay FILE", "-help"})
+                                "-record FILE", "-replay FILE", "-profile", "-help"})
         EXPECT_NE(help.find(std::string("  ") + keyword + " "), std::string::npos) << keyword;
 }
 

@@ -4,6 +4,7 @@
 #include "core/Text.h"
 #include "data/Config.h"
 #include "data/Locale.h"
+#include "tests/GameRun.h"
 #include "tests/TestUtil.h"
 #include "tests/ScreenText.h"
 #include "tools/dpg/DpgWriter.h"
@@ -20,63 +21,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int Status = -1;       // exit status, or -1 if it did not exit normally
-    std::string Stdout, Stderr;
-};
-
-// A private copy of the game folder for each test, so that runs do not share "log.txt" and the
-// user files. The executable and data are hard links where the file system allows.
-class GameRun : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
-        Dir = fs::path(ZEPHRONA_TEST_DIR) / testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-        const fs::path game(ZEPHRONA_GAME_DIR);
-        fs::copy(game / "zephrona", Dir / "zephrona", fs::copy_options::create_hard_links);
-        fs::copy(game / "Data.dpg", Dir / "Data.dpg", fs::copy_options::create_hard_links);
-        Locale = nullptr;   // the test's own defaults use the English texts
-    }
-
-    // Replaces the game's archive with the staged data tree less one file.
-    void PackWithout(const std::string &name)
-    {
-        std::vector<TDpgFile> files;
-        for (TDpgFile &file : CollectTree(fs::path(ZEPHRONA_STAGE_DIR).string()))
-            if (file.Name != name)
-                files.push_back(std::move(file));
-        const std::vector<std::uint8_t> image = BuildDpg(files);
-        fs::remove(Dir / "Data.dpg");
-        std::ofstream(Dir / "Data.dpg", std::ios::binary)
-            .write(reinterpret_cast<const char *>(image.data()), std::streamsize(image.size()));
-    }
-
-    // Runs the game with Args, on the test's display or none, waiting at most a minute.
-    TRun Run(std::vector<std::string> args, bool withDisplay = true)
-    {
-        args.insert(args.begin(), (Dir / "zephrona").string());
-        TChild game(Dir, "game", args, withDisplay ? std::vector<std::string>{} : std::vector<std::string>{"DISPLAY"});
-        TRun run;
-        run.Status = game.Wait(60);
-        if (game.Running())
-            ADD_FAILURE() << "the game did not quit";
-        run.Stdout = game.Out();
-        run.Stderr = game.Err();
-        return run;
-    }
-
-    fs::path Dir;
-};
-
 const std::vector<std::string> StartUpLines = {
     "Loading Archive", "Loading Config", "Creating Window", "Window created.", "Init GL Ext", "Init IL",
     "Loading TexLib", "Loading MdlLib", "Loading Out2D", "Loading IMage", "Loading Controls",
     "Create effects control", "Create effects control", "Create billboards control", "Create noise control",
-    "Loading Environment", "Loading Misc", "Loading HUD",
+    "Loading Environment", "Create light", "Loading Effects", "Create gamer", "Create dynamic camera",
+    "Create camera effects", "Create lighting", "Create ingame timer", "Create world control", "Create haze",
+    "Create bloom", "Create Water", "Create sky", "Loading Misc", "Loading HUD",
     Cp1251FromUtf8("Загружаются меню"), Cp1251FromUtf8("Запуск игры"),
 };
 

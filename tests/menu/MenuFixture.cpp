@@ -1,6 +1,7 @@
 #include "tests/menu/MenuFixture.h"
 
 #include "data/Extractor.h"
+#include "render/GLExt.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
 
@@ -43,6 +44,10 @@ void MenuTest::SetUp()
 {
     if (!OpenTestWindow())
         GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
+    // The game loads the extensions right after making its window; the graphics page reads the
+    // flags the loader sets.
+    static const bool extensions = (InitGLExtensions(), true);
+    (void)extensions;
     static const bool data = (UseGameData(GameDir().string() + "/"), true);
     (void)data;
     for (const char *file : {"Config.cfg", "keys.cfg"})
