@@ -37,6 +37,9 @@ public:
     // A new static array buffer holding Size bytes of Data, left unbound; 0 when none was made.
     virtual unsigned CreateVertexBuffer(const void *data, std::size_t size) = 0;
     virtual void BindVertexBuffer(unsigned buffer) = 0;   // 0: client arrays read plain memory again
+    // An element buffer of 32-bit indices; a device without one answers 0 (meshes then draw their
+    // vertex buffer face corner by face corner, which the index order gives anyway).
+    virtual unsigned CreateIndexBuffer(const void *, std::size_t) { return 0; }
     virtual void DeleteVertexBuffer(unsigned buffer) = 0;
 
     // ---- Models (the caller has set up the model matrix and bound the texture) ----

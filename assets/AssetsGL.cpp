@@ -132,6 +132,16 @@ public:
         return buffer;
     }
 
+    unsigned CreateIndexBuffer(const void *data, std::size_t size) override
+    {
+        GLuint buffer = 0;
+        glGenBuffersARB(1, &buffer);
+        glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, buffer);
+        glBufferDataARB(GL_ELEMENT_ARRAY_BUFFER_ARB, GLsizeiptrARB(size), data, GL_STATIC_DRAW_ARB);
+        glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+        return buffer;
+    }
+
     void BindVertexBuffer(unsigned buffer) override { glBindBufferARB(GL_ARRAY_BUFFER_ARB, buffer); }
 
     void DeleteVertexBuffer(unsigned buffer) override
@@ -146,12 +156,14 @@ public:
     {
         glPushMatrix();
         glMultMatrixf(transform.m);
-        if (VBOAvailable && mesh.Buffer) {
+        if (VBOAvailable && mesh.Buffer && mesh.IndexBuffer) {
             glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.Buffer);
             glVertexPointer(3, GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(0));
             glNormalPointer(GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(16));
             glTexCoordPointer(2, GL_FLOAT, OTMVertexStride, reinterpret_cast<const void *>(32));
-            glDrawArrays(GL_TRIANGLES, 0, 3 * mesh.FaceCount);
+            glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, mesh.IndexBuffer);
+            glDrawElements(GL_TRIANGLES, mesh.IndexCount, GL_UNSIGNED_INT, nullptr);
+            glBindBufferARB(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
             // Later client arrays point into plain memory again.
             glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
         } else {

@@ -1,5 +1,7 @@
 #include "assets/OTMModel.h"
 
+#include <unordered_map>
+
 #include "assets/AssetDevice.h"
 #include "assets/TextureLib.h"
 #include "assets/VertexBuffers.h"
@@ -154,18 +156,28 @@ void TOTMModel::LoadFromFile(const std::string &fileName)
         BuildBuffers();
 }
 
-std::vector<float> InterleavedVertices(const TMesh &mesh)
+TMeshBuffers IndexedVertices(const TMesh &mesh)
 {
-    std::vector<float> data;
-    data.reserve(std::size_t(mesh.FaceCount) * 3 * (OTMVertexStride / 4));
+    TMeshBuffers out;
+    out.Indices.reserve(std::size_t(mesh.FaceCount) * 3);
+    // A corner is a vertex (with its normal) and a texture coordinate: the same pair seen again
+    // reuses its slot.
+    std::unordered_map<std::uint64_t, std::uint32_t> slots;
+    slots.reserve(std::size_t(mesh.FaceCount) * 2);
     for (std::size_t f = 0; f < mesh.Faces.size(); ++f)
         for (int corner = 0; corner < 3; ++corner) {
-            const TVector4 &v = mesh.Vertices[std::size_t(mesh.Faces[f][std::size_t(corner)])];
-            const TVector4 &n = mesh.Normals[std::size_t(mesh.Faces[f][std::size_t(corner)])];
-            const auto &uv = mesh.TexCoords[std::size_t(mesh.TexFaces[f][std::size_t(corner)])];
-            data.insert(data.end(), {v.x, v.y, v.z, v.w, n.x, n.y, n.z, n.w, uv[0], uv[1]});
+            const int vertex = mesh.Faces[f][std::size_t(corner)], tex = mesh.TexFaces[f][std::size_t(corner)];
+            const std::uint64_t key = (std::uint64_t(std::uint32_t(vertex)) << 32) | std::uint32_t(tex);
+            const auto [at, fresh] = slots.try_emplace(key, std::uint32_t(slots.size()));
+            if (fresh) {
+                const TVector4 &v = mesh.Vertices[std::size_t(vertex)];
+                const TVector4 &n = mesh.Normals[std::size_t(vertex)];
+                const auto &uv = mesh.TexCoords[std::size_t(tex)];
+                out.Vertices.insert(out.Vertices.end(), {v.x, v.y, v.z, v.w, n.x, n.y, n.z, n.w, uv[0], uv[1]});
+            }
+            out.Indices.push_back(at->second);
         }
-    return data;
+    return out;
 }
 
 void TOTMModel::BuildBuffers()
@@ -173,8 +185,10 @@ void TOTMModel::BuildBuffers()
     for (TMesh &mesh : Meshes) {
         if (mesh.FaceCount == 0)
             continue;
-        const std::vector<float> data = InterleavedVertices(mesh);
-        mesh.Buffer = CreateVertexBuffer(data.data(), data.size() * sizeof(float));
+        const TMeshBuffers data = IndexedVertices(mesh);
+        mesh.Buffer = CreateVertexBuffer(data.Vertices.data(), data.Vertices.size() * sizeof(float));
+        mesh.IndexBuffer = CreateIndexBuffer(data.Indices.data(), data.Indices.size() * sizeof(std::uint32_t));
+        mesh.IndexCount = mesh.IndexBuffer ? int(data.Indices.size()) : 0;
     }
 }
 

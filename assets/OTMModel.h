@@ -30,7 +30,9 @@ struct TMesh {
     std::vector<std::array<float, 2>>  TexCoords;  // u, v; v = 0 is the image's top row
     std::vector<std::array<int, 3>>    TexFaces;   // texture-coordinate indices, one triple per face
     std::vector<TModelKey>             Keys;       // FrameCount keys
-    unsigned                           Buffer = 0; // interleaved vertex buffer, 0 when none
+    unsigned                           Buffer = 0;      // interleaved vertex buffer, 0 when none
+    unsigned                           IndexBuffer = 0; // three indices into Buffer per face, 0 when none
+    int                                IndexCount = 0;
 };
 
 // Bytes of one vertex in a mesh's buffer: position (16), normal (16), texture coordinate (8).
@@ -69,8 +71,14 @@ public:
     int                Texture = -1;   // texture-library handle; -1 when no library was there to load it
 };
 
-// The interleaved buffer contents of one mesh, as BuildBuffers uploads them.
-std::vector<float> InterleavedVertices(const TMesh &mesh);
+// The buffer contents of one mesh, as BuildBuffers uploads them: every distinct corner (a vertex
+// with its texture coordinate) once, interleaved, and three indices into them per face, so the
+// driver transforms a vertex shared by several faces once.
+struct TMeshBuffers {
+    std::vector<float>         Vertices;   // OTMVertexStride bytes per corner
+    std::vector<std::uint32_t> Indices;
+};
+TMeshBuffers IndexedVertices(const TMesh &mesh);
 
 // The model's texture: the file name with every ".otm" (in any letter case) turned into ".png".
 std::string OTMTextureName(const std::string &modelName);

@@ -14,4 +14,6 @@ unsigned CreateVertexBuffer(const void *data, std::size_t size) { return AssetDe
 
 void BindVertexBuffer(unsigned buffer) { AssetDevice().BindVertexBuffer(buffer); }
 
+unsigned CreateIndexBuffer(const void *data, std::size_t size) { return AssetDevice().CreateIndexBuffer(data, size); }
+
 void DeleteVertexBuffer(unsigned buffer) { AssetDevice().DeleteVertexBuffer(buffer); }

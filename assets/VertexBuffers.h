@@ -17,4 +17,7 @@ bool DetectVertexBuffers();
 unsigned CreateVertexBuffer(const void *data, std::size_t size);
 // Binds Buffer to the array-buffer target; 0 returns client arrays to plain memory pointers.
 void BindVertexBuffer(unsigned buffer);
+// A new element buffer holding Size bytes of 32-bit vertex indices (static draw); 0 without one.
+// Leaves no buffer bound.
+unsigned CreateIndexBuffer(const void *data, std::size_t size);
 void DeleteVertexBuffer(unsigned buffer);

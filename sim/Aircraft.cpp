@@ -352,7 +352,10 @@ TAirToAirRocket::TAirToAirRocket(TObjectsControl &objects, const TVector3 &posit
 void TAirToAirRocket::Explode()
 {
     PlaySoundAt("Data\\Sounds\\Explosion_Small.WAV", Position, 500, 2000);
+    const bool alive = Target && Target->Health > 0;
     Damage(Target, DamageValue);
+    if (OnKill && alive && Target->Health <= 0)
+        OnKill(*Target);
     Ending = Exploded = true;
     EndClock = EndTime;
     OnRadar = 0;

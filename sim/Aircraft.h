@@ -136,6 +136,9 @@ public:
     std::unique_ptr<TEmitter>       Explosion;
     bool         Ending = false;     // given up or exploded
     bool         Exploded = false;
+    // Told of the kill when this missile's blast destroys its target: the player's missiles count
+    // their kills as the player's guns do; null for everyone else's.
+    void (*OnKill)(TGameObject &victim) = nullptr;
     int          EndClock = 0;       // ms left of the end
 
 private:

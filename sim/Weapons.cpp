@@ -12,6 +12,7 @@
 #include "data/Locale.h"
 #include "script/Messanger.h"
 #include "sim/AI.h"
+#include "sim/Aircraft.h"
 #include "sim/Cameras.h"
 #include "sim/Seams.h"
 #include "sim/Templates.h"
@@ -659,6 +660,9 @@ void TMissileWeapon::Update(int dt, const TVector3 &, TGameObject *, const TVect
                    lifetime);
     TGameObject *missile = Objects->LaunchMissile(start, direction, float(Power), Owner->OrderData, topSpeed, health,
                                                   LockTarget, Owner->Side, lifetime, 0, false);
+    // The player's missile counts its kill, as the gun counts its own.
+    if (auto *rocket = dynamic_cast<TAirToAirRocket *>(missile))
+        rocket->OnKill = &CountKill;
     Follow(missile, CameraRideMissile);
     LockTime = 0;
     // One missile per press.

@@ -226,7 +226,9 @@ TEST_F(GLTest, ModelsDrawFromTheirBuffersLikeImmediateMode)
     GLint bytes = 0;
     glGetBufferParameterivARB(GL_ARRAY_BUFFER_ARB, GL_BUFFER_SIZE_ARB, &bytes);
     glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
-    EXPECT_EQ(bytes, 120 * mesh.FaceCount);
+    EXPECT_EQ(bytes, GLint(IndexedVertices(mesh).Vertices.size() * sizeof(float)));
+    ASSERT_NE(mesh.IndexBuffer, 0u);
+    EXPECT_EQ(mesh.IndexCount, 3 * mesh.FaceCount);
 
     // At t = 0.3 the plate is between key 1 (x = 0) and key 2 (x = 1): centred at x = 0.2.
     StartPicture();

@@ -202,19 +202,35 @@ TEST(ModelLOD, BothSlotsAtTheSameDistanceNeverShowLODZero)
         EXPECT_EQ(base.SelectLOD(d), &lod1) << d;
 }
 
-TEST(OTMFile, InterleavedBufferFollowsTheFaceCorners)
+TEST(OTMFile, BufferHoldsEachCornerOnceAndIndexesItPerFace)
 {
+    // Two faces sharing the edge 0-2; the second reuses vertex 0 with another texture coordinate,
+    // which makes a corner of its own.
     TRawMesh mesh = RawTriangle("M", {1, 2, 3}, {4, 5, 6}, {7, 8, 9}, 1);
-    mesh.Faces = {{2, 1, 0}};
-    mesh.TexFaces = {{1, 1, 2}};
+    mesh.Faces = {{2, 1, 0}, {0, 2, 1}};
+    mesh.TexFaces = {{1, 1, 2}, {0, 1, 1}};
     auto model = Parsed(RawOtm(2, 1, 10, {mesh}, {}));
-    const std::vector<float> data = InterleavedVertices(model->Meshes[0]);
-    ASSERT_EQ(data.size(), 3u * OTMVertexStride / 4);
+    const TMeshBuffers data = IndexedVertices(model->Meshes[0]);
+    const std::size_t stride = OTMVertexStride / 4;
+    ASSERT_EQ(data.Indices, (std::vector<std::uint32_t>{0, 1, 2, 3, 0, 1}));
+    ASSERT_EQ(data.Vertices.size(), 4 * stride);
     const std::vector<float> first = {7, 8, 9, 0, 0, 0, 1, 0, 1, 0};
-    EXPECT_EQ(std::vector<float>(data.begin(), data.begin() + 10), first);
-    EXPECT_EQ(data[20], 1);   // third corner: position x of vertex 0
-    EXPECT_EQ(data[28], 0);   // texture coordinate 2 is (0, 1)
-    EXPECT_EQ(data[29], 1);
+    EXPECT_EQ(std::vector<float>(data.Vertices.begin(), data.Vertices.begin() + 10), first);
+    EXPECT_EQ(data.Vertices[2 * stride], 1);       // third corner: position x of vertex 0
+    EXPECT_EQ(data.Vertices[2 * stride + 8], 0);   // with texture coordinate 2, (0, 1)
+    EXPECT_EQ(data.Vertices[2 * stride + 9], 1);
+    EXPECT_EQ(data.Vertices[3 * stride], 1);       // vertex 0 again, with texture coordinate 0
+    // Every face corner reads back its own vertex and texture coordinate through the indices.
+    const TMesh &parsed = model->Meshes[0];
+    for (std::size_t f = 0; f < 2; ++f)
+        for (std::size_t c = 0; c < 3; ++c) {
+            const float *corner = &data.Vertices[data.Indices[f * 3 + c] * stride];
+            const TVector4 &v = parsed.Vertices[std::size_t(parsed.Faces[f][c])];
+            const auto &uv = parsed.TexCoords[std::size_t(parsed.TexFaces[f][c])];
+            EXPECT_EQ(corner[0], v.x);
+            EXPECT_EQ(corner[8], uv[0]);
+            EXPECT_EQ(corner[9], uv[1]);
+        }
 }
 
 TEST(OTMFile, TextureIsNamedAfterTheModel)
@@ -360,8 +376,16 @@ TEST(OTMFile, TextureCoordinatesAreCountedApartFromVertices)
     EXPECT_EQ(model->GetPoint(0).z, 3);
     EXPECT_FLOAT_EQ(model->Radius, std::sqrt(14.0f));   // box (0, 0, 0) to (2, 3, 1)
 
-    // Each corner pairs its vertex with its own texture coordinate: 10 floats per corner.
-    const std::vector<float> quadCorners = InterleavedVertices(quad);
+    // Each corner pairs its vertex with its own texture coordinate: 10 floats per corner, read
+    // face corner by face corner through the indices.
+    const auto faceCorners = [](const TMesh &mesh) {
+        const TMeshBuffers data = IndexedVertices(mesh);
+        std::vector<float> out;
+        for (const std::uint32_t i : data.Indices)
+            out.insert(out.end(), data.Vertices.begin() + 10 * i, data.Vertices.begin() + 10 * (i + 1));
+        return out;
+    };
+    const std::vector<float> quadCorners = faceCorners(quad);
     ASSERT_EQ(quadCorners.size(), 60u);
     const auto corner = [](const std::vector<float> &data, int i) {
         return std::vector<float>(data.begin() + 10 * i, data.begin() + 10 * (i + 1));
@@ -369,7 +393,7 @@ TEST(OTMFile, TextureCoordinatesAreCountedApartFromVertices)
     EXPECT_EQ(corner(quadCorners, 2), (std::vector<float>{2, 3, 0, 0, 0, 0, 1, 0, 0.25f, 0}));   // face 0, vertex 2
     EXPECT_EQ(corner(quadCorners, 3), (std::vector<float>{0, 0, 0, 0, 0, 0, 1, 0, 0.5f, 1}));    // face 1, vertex 0
     EXPECT_EQ(corner(quadCorners, 4), (std::vector<float>{2, 3, 0, 0, 0, 0, 1, 0, 1, 0}));       // face 1, vertex 2
-    const std::vector<float> flatCorners = InterleavedVertices(flat);
+    const std::vector<float> flatCorners = faceCorners(flat);
     ASSERT_EQ(flatCorners.size(), 30u);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(std::vector<float>(flatCorners.begin() + 10 * i + 8, flatCorners.begin() + 10 * i + 10),

@@ -546,6 +546,31 @@ TEST_F(WeaponsTest, MissileLockNeeds1500MsInsideTheCircleThenOneMissilePerPress)
     EXPECT_EQ(second, 1500) << "1500 ms after the previous launch";
 }
 
+TEST_F(WeaponsTest, ThePlayersMissileCountsItsKillAndOnlyIts)
+{
+    // A weak aircraft just ahead: the player's missile brings it down and the kill is the player's.
+    TDummy *enemy = Add(0, 400, 1000, 1, 100);
+    TAirToAirMissileWeapon missiles(&Objects, &Player);
+    Press(KP_SECONDARY, true);
+    for (int t = 0; t <= 1500; t += Frame)
+        Step(missiles);
+    ASSERT_EQ(Listed<TAirToAirRocket>().size(), 1u);
+    Press(KP_SECONDARY, false);
+    for (int t = 0; t < 3000 && !Listed<TAirToAirRocket>()[0]->Exploded; t += Frame)
+        Step(missiles);
+    ASSERT_TRUE(Listed<TAirToAirRocket>()[0]->Exploded);
+    EXPECT_LE(enemy->Health, 0);
+    EXPECT_EQ(PlayerStatistics.AircraftKills, 1);
+
+    // Anyone else's missile kills without counting for the player.
+    TDummy *other = Add(0, 400, 1000, 1, 100);
+    Objects.LaunchMissile(VectorSet3(0, 0, 1000), VectorSet3(0, 0, 0), 4500, 300, 800, 10, other, 0, 100000, 0, false);
+    for (int t = 0; t < 3000 && other->Health > 0; t += Frame)
+        Objects.Update(Frame);
+    EXPECT_LE(other->Health, 0);
+    EXPECT_EQ(PlayerStatistics.AircraftKills, 1);
+}
+
 TEST_F(WeaponsTest, TargetLeavingTheCircleResetsTheLock)
 {
     TDummy *enemy = Add(0, 1000, 1000, 1, 10000);
