@@ -16,6 +16,7 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <cmath>
 #include <string>
 #include <type_traits>
 
@@ -62,30 +63,64 @@ void EndClip()
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void DrawParticle(const TParticle &p, float scale)
+// The camera-facing plane of this frame's particles: a particle's quad is turned by its own angle
+// about the view direction, then by the camera's pitch and heading (as if drawn with the rotations
+// -heading about z, -pitch about x and its angle about z in turn), so X and Y are the quad's axes
+// at angle 0.
+constexpr float DegreeToRadian = 3.14159265358979f / 180;
+
+struct TParticleAxes {
+    TVector3 X, Y;
+};
+
+TParticleAxes CurrentParticleAxes()
 {
-    glBlendFunc(GL_SRC_ALPHA, p.Record->Additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
-    if (TextureLib)
-        TextureLib->Bind(p.Texture);
-    glColor4fv(p.Color);
-    glPushMatrix();
-    glTranslatef(p.Position.x, p.Position.y, p.Position.z);
-    glRotatef(-CameraYaw, 0, 0, 1);
-    glRotatef(-CameraPitch, 1, 0, 0);
-    glRotatef(p.Angle, 0, 0, 1);
-    const float h = p.Size * scale;
-    glBegin(GL_QUADS);
-    glNormal3f(0, 0, 1);
-    glTexCoord2f(0, 1);
-    glVertex2f(-h, -h);
-    glTexCoord2f(0, 0);
-    glVertex2f(h, -h);
-    glTexCoord2f(1, 0);
-    glVertex2f(h, h);
-    glTexCoord2f(1, 1);
-    glVertex2f(-h, h);
-    glEnd();
-    glPopMatrix();
+    const float yaw = -CameraYaw * DegreeToRadian, pitch = -CameraPitch * DegreeToRadian;
+    return {VectorSet3(std::cos(yaw), std::sin(yaw), 0),
+            VectorSet3(-std::sin(yaw) * std::cos(pitch), std::cos(yaw) * std::cos(pitch), std::sin(pitch))};
+}
+
+// The particles of one layer of one block, in their order, batched into runs that share a texture
+// and a blend: the corners are worked out here instead of through a matrix per particle, which
+// the driver would otherwise flush particle by particle.
+void DrawParticles(const TSpriteBlock &block, int layer, const TParticleAxes &axes)
+{
+    bool open = false;
+    int texture = 0;
+    bool additive = false;
+    for (const TParticle &p : block.Particles) {
+        if (p.Record->Layer != layer)
+            continue;
+        if (!open || p.Texture != texture || p.Record->Additive != additive) {
+            if (open)
+                glEnd();
+            texture = p.Texture;
+            additive = p.Record->Additive;
+            glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+            if (TextureLib)
+                TextureLib->Bind(texture);
+            glBegin(GL_QUADS);
+            glNormal3f(0, 0, 1);
+            open = true;
+        }
+        const float h = p.Size * block.Scale, a = p.Angle * DegreeToRadian;
+        const float c = std::cos(a) * h, s = std::sin(a) * h;
+        // The quad's own axes, half its side long.
+        const TVector3 u = VectorSet3(c * axes.X.x + s * axes.Y.x, c * axes.X.y + s * axes.Y.y, c * axes.X.z + s * axes.Y.z);
+        const TVector3 v = VectorSet3(-s * axes.X.x + c * axes.Y.x, -s * axes.X.y + c * axes.Y.y, -s * axes.X.z + c * axes.Y.z);
+        const TVector4 &o = p.Position;
+        glColor4fv(p.Color);
+        glTexCoord2f(0, 1);
+        glVertex3f(o.x - u.x - v.x, o.y - u.y - v.y, o.z - u.z - v.z);
+        glTexCoord2f(0, 0);
+        glVertex3f(o.x + u.x - v.x, o.y + u.y - v.y, o.z + u.z - v.z);
+        glTexCoord2f(1, 0);
+        glVertex3f(o.x + u.x + v.x, o.y + u.y + v.y, o.z + u.z + v.z);
+        glTexCoord2f(1, 1);
+        glVertex3f(o.x - u.x + v.x, o.y - u.y + v.y, o.z - u.z + v.z);
+    }
+    if (open)
+        glEnd();
 }
 
 class TGLAssetDevice final : public TAssetDevice {
@@ -247,6 +282,7 @@ public:
         glDepthMask(GL_FALSE);
         glEnable(GL_TEXTURE_2D);
         const bool clipOption = Config && Config->Effects3D;
+        const TParticleAxes axes = CurrentParticleAxes();
         for (const TSpriteBlock *block : blocks) {
             if (block->Particles.empty())
                 continue;
@@ -256,9 +292,7 @@ public:
                     Sphere = gluNewQuadric();
                 BeginClip(*block, EyePosition, Sphere);
             }
-            for (const TParticle &p : block->Particles)
-                if (p.Record->Layer == layer)
-                    DrawParticle(p, block->Scale);
+            DrawParticles(*block, layer, axes);
             if (clipped)
                 EndClip();
         }

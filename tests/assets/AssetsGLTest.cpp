@@ -2,6 +2,8 @@
 
 #define GL_GLEXT_PROTOTYPES 1
 #include "assets/AssetsGL.h"
+#include "assets/AssetDevice.h"
+#include "assets/DPSEffect.h"
 #include "assets/OTMModel.h"
 #include "assets/TextureLib.h"
 #include "assets/VertexBuffers.h"
@@ -285,4 +287,88 @@ TEST_F(GLTest, HiddenMeshesAreSkippedExceptByDrawMeshAt)
     EXPECT_EQ(Pixel(Size / 4, Size / 2), (std::array<std::uint8_t, 3>{0, 0, 0}));
     plate.DrawMeshAt(0, 0);
     EXPECT_EQ(Pixel(Size / 4, Size / 2), (std::array<std::uint8_t, 3>{250, 250, 0}));
+}
+
+TEST_F(GLTest, ParticlesFaceTheCameraAsTheirOwnTransformsWouldPlaceThem)
+{
+    // Two textures and both blends, spun and sized differently, seen from a turned, tilted camera:
+    // the batched drawing must put every quad where a matrix per particle puts it.
+    WriteTestPng(Name("Red.png"), 4, 4, 4, Solid(4, 4, {250, 40, 40, 200}));
+    WriteTestPng(Name("Blue.png"), 4, 4, 4, Solid(4, 4, {40, 60, 250, 160}));
+    const int red = Library.Load(Name("Red.png"), GL_LINEAR, GL_LINEAR);
+    const int blue = Library.Load(Name("Blue.png"), GL_LINEAR, GL_LINEAR);
+    TEmitterRecord plain, additive;
+    additive.Additive = 1;
+    TSpriteBlock block;
+    block.Scale = 0.8f;
+    const struct {
+        int Texture;
+        const TEmitterRecord *Record;
+        float X, Y, Z, Size, Angle;
+    } particles[] = {
+        {red, &plain, -0.8f, 0.2f, 0, 0.5f, 0},     {red, &plain, 0.6f, -0.5f, 0.3f, 0.4f, 30},
+        {blue, &additive, 0.1f, 0.4f, -0.2f, 0.6f, 75}, {blue, &plain, -0.3f, -0.9f, 0.1f, 0.3f, 200},
+        {red, &additive, 0.9f, 0.9f, 0, 0.35f, -45},
+    };
+    for (const auto &p : particles) {
+        TParticle particle;
+        particle.Texture = p.Texture;
+        particle.Record = p.Record;
+        particle.Position = VectorSet4(p.X, p.Y, p.Z, 0);
+        particle.Size = p.Size;
+        particle.Angle = p.Angle;
+        block.Particles.push_back(particle);
+    }
+    CameraYaw = 35;
+    CameraPitch = -60;
+
+    // The view looks at the scene from low down, so every axis of a quad shows on the screen.
+    const auto startView = [] {
+        StartPicture();
+        glRotatef(-65, 1, 0, 0);
+        glRotatef(20, 0, 0, 1);
+        glEnable(GL_BLEND);
+    };
+    startView();
+    AssetDevice().DrawSprites({&block}, 0);
+    const std::vector<std::uint8_t> batched = Picture();
+
+    startView();
+    glDepthMask(GL_FALSE);
+    for (const TParticle &p : block.Particles) {
+        glBlendFunc(GL_SRC_ALPHA, p.Record->Additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
+        Library.Bind(p.Texture);
+        glColor4fv(p.Color);
+        glPushMatrix();
+        glTranslatef(p.Position.x, p.Position.y, p.Position.z);
+        glRotatef(-CameraYaw, 0, 0, 1);
+        glRotatef(-CameraPitch, 1, 0, 0);
+        glRotatef(p.Angle, 0, 0, 1);
+        const float h = p.Size * block.Scale;
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 1);
+        glVertex2f(-h, -h);
+        glTexCoord2f(0, 0);
+        glVertex2f(h, -h);
+        glTexCoord2f(1, 0);
+        glVertex2f(h, h);
+        glTexCoord2f(1, 1);
+        glVertex2f(-h, h);
+        glEnd();
+        glPopMatrix();
+    }
+    glDepthMask(GL_TRUE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const std::vector<std::uint8_t> reference = Picture();
+    CameraYaw = CameraPitch = 0;
+    glDisable(GL_BLEND);
+
+    // Rounding may move an edge pixel; nothing more.
+    int lit = 0, differ = 0;
+    for (std::size_t i = 0; i < reference.size(); i += 3) {
+        lit += reference[i] + reference[i + 1] + reference[i + 2] > 30;
+        differ += std::abs(int(reference[i]) - int(batched[i])) + std::abs(int(reference[i + 2]) - int(batched[i + 2])) > 12;
+    }
+    EXPECT_GT(lit, 300);
+    EXPECT_LE(differ, lit / 50) << "of " << lit << " lit pixels";
 }
