@@ -83,8 +83,16 @@ void TSky::Draw(const TVector3 &centre)
     glDisable(GL_FOG);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1, 1, 1, 1);
+    // The dome is opaque: blending it would read every pixel behind it for nothing.
+    const bool blend = glIsEnabled(GL_BLEND), alphaTest = glIsEnabled(GL_ALPHA_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
     if (Dome)
         Dome->DrawLOD(centre, true);
+    if (blend)
+        glEnable(GL_BLEND);
+    if (alphaTest)
+        glEnable(GL_ALPHA_TEST);
     DrawClouds(centre);
 
     glDisable(GL_TEXTURE_2D);

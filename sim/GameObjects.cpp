@@ -13,6 +13,7 @@
 
 TGameObject *PlayerAircraft = nullptr;
 bool (*ObjectDepthTest)(const TGameObject &object) = nullptr;
+bool (*ObjectInView)(const TGameObject &object) = nullptr;
 
 void TGameObject::WriteState(TByteWriter &) {}
 
@@ -231,8 +232,11 @@ void TObjectsControl::UpdateVisibility()
 void TObjectsControl::Draw()
 {
     const bool shader = ShaderSeam && ShaderSeam->Use(ObjectsShaderProgram);
-    for (int i = 0; i < Count; ++i)
-        Objects[std::size_t(i)]->Draw();
+    for (int i = 0; i < Count; ++i) {
+        TGameObject *object = Objects[std::size_t(i)];
+        if (!ObjectInView || ObjectInView(*object))
+            object->Draw();
+    }
     if (shader)
         ShaderSeam->Stop();
 }

@@ -98,6 +98,10 @@ extern TGameObject *PlayerAircraft;
 // visible.
 extern bool (*ObjectDepthTest)(const TGameObject &object);
 
+// Whether an object can show at all in the view being drawn (it is not wholly outside the view);
+// the draw pass skips those that cannot. The renderer installs it; without it everything is drawn.
+extern bool (*ObjectInView)(const TGameObject &object);
+
 // The shader program number of the objects' draw pass, as handed to the shader seam.
 constexpr int ObjectsShaderProgram = 0;
 

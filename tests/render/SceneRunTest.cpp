@@ -16,8 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The carrier with the player aircraft on its deck, an island ahead, an enemy destroyer and a
-// bomber; the mission is won after Seconds with its one task complete.
+// The carrier with the player aircraft on its deck, an island ahead, a friendly destroyer and
+// bomber (nobody shoots at the player, whatever the random draws); the mission is won after Seconds
+// with its one task complete.
 std::string Mission(int seconds)
 {
     return "int once 0\n"
@@ -26,8 +27,8 @@ std::string Mission(int seconds)
            "CreateIsland $1200,0 $5200,0 $0,0 Volcano.otm\n"
            "CreateObject OBJECT_AIRCRAFTCARRIER AI_GROUP0 AI_SIDE_FRIEND $5000 $1000,0 $2000,0 $0,0 $0,0 $0,0 Base\n"
            "CreatePlayer\n"
-           "CreateObject OBJECT_SHIP_DESTROYER AI_GROUP1 AI_SIDE_ENEMY $4000 $1250,0 $3300,0 $0,0 $0,0 $200,0 D1\n"
-           "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_ENEMY $200 $950,0 $2900,0 $120,0 $0,0 $160,0 S1\n"
+           "CreateObject OBJECT_SHIP_DESTROYER AI_GROUP1 AI_SIDE_FRIEND $4000 $1250,0 $3300,0 $0,0 $0,0 $200,0 D1\n"
+           "CreateObject OBJECT_CRAFTBOMBER AI_GROUP2 AI_SIDE_FRIEND $200 $950,0 $2900,0 $120,0 $0,0 $160,0 S1\n"
            "AddTask Look TASK_0\n"
            "once = $1\n"
            "endif\n"
