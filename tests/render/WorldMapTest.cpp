@@ -201,4 +201,52 @@ TEST_F(WorldMap, TheObjectsAreDrawnLitAndTheLightsGoOffAfterwards)
     EXPECT_EQ(lights.Used, 0);
 }
 
+// An aircraft that counts its draws.
+class TAircraftProbe : public TLitProbe {
+public:
+    int TargetClass() override { return 2; }
+    void Draw() override { ++OwnDraws; }
+    int OwnDraws = 0;
+};
+
+TEST_F(WorldMap, WhatLiesWhollyOutsideTheViewIsNotDrawn)
+{
+    Map->LoadMap(Mission("View.ses", "int x 0\n{\n}\n"));
+    TModel *model = ModelLib->Load(AppDir + "Data\\Models\\Crafts\\Su25\\Main.otm");
+    ASSERT_NE(model, nullptr);
+    const float r = model->Radius;
+    ASSERT_GT(r, 1);
+    // The default GL view: the eye at the origin looking down -z, 90 degrees across.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1, 1, -1, 1, 1, 20000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const struct {
+        const char *What;
+        float X, Z;
+        bool Dead, Drawn;
+    } cases[] = {
+        {"ahead", 0, -500, false, true},
+        {"behind", 0, 500, false, false},
+        {"far to the side", 5000, -500, false, false},
+        {"its edge just inside the view", 500 + 0.9f * r, -500, false, true},
+        {"beyond the far plane", 0, -20000 - 2 * r, false, false},
+        {"a wreck behind (its fall may carry it anywhere)", 0, 500, true, true},
+    };
+    std::vector<TAircraftProbe *> probes;
+    for (const auto &c : cases) {
+        auto *probe = new TAircraftProbe;
+        probe->Model = model;
+        probe->Position = VectorSet4(c.X, 0, c.Z, 0);
+        probe->Health = c.Dead ? 0 : 100;
+        Map->Objects()->Add(probe);
+        probes.push_back(probe);
+    }
+    Map->Draw();
+    for (std::size_t i = 0; i < probes.size(); ++i)
+        EXPECT_EQ(probes[i]->OwnDraws, cases[i].Drawn ? 1 : 0) << cases[i].What;
+    EXPECT_EQ(ObjectInView, nullptr) << "only the world map's own pass is culled";
+}
+
 } // namespace
