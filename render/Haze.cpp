@@ -125,11 +125,32 @@ TProgram *BuildShared(const std::string &folder, const std::string &name)
 
 // ---- Haze targets ---------------------------------------------------------------------------------
 
+TRenderTarget::~TRenderTarget() { FreeTarget(FrameBuffer, ColorTexture); }
+
+void TRenderTarget::BindForRender()
+{
+    if (FBOAvailable && FrameBuffer != 0)
+        RenderInto(FrameBuffer);
+}
+
+void TRenderTarget::Unbind()
+{
+    if (!FBOAvailable || FrameBuffer == 0)
+        return;
+    RenderIntoWindow();
+    glBindTexture(GL_TEXTURE_2D, ColorTexture);
+}
+
+void TRenderTarget::BindTexture()
+{
+    if (FBOAvailable && FrameBuffer != 0)
+        glBindTexture(GL_TEXTURE_2D, ColorTexture);
+}
+
 TFrameBuffer::~TFrameBuffer()
 {
-    const bool made = FrameBuffer != 0;
-    FreeTarget(FrameBuffer, ColorTexture);
-    if (made && HasDepth)
+    // The base frees the target itself afterwards.
+    if (FrameBuffer != 0 && HasDepth)
         ReleaseSharedDepth();
 }
 
@@ -142,26 +163,6 @@ void TFrameBuffer::Create(bool depth)
     if (depth)
         GLExt::glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                             AcquireSharedDepth());
-}
-
-void TFrameBuffer::BindForRender()
-{
-    if (FBOAvailable && FrameBuffer != 0)
-        RenderInto(FrameBuffer);
-}
-
-void TFrameBuffer::Unbind()
-{
-    if (!FBOAvailable || FrameBuffer == 0)
-        return;
-    RenderIntoWindow();
-    glBindTexture(GL_TEXTURE_2D, ColorTexture);
-}
-
-void TFrameBuffer::BindTexture()
-{
-    if (FBOAvailable && FrameBuffer != 0)
-        glBindTexture(GL_TEXTURE_2D, ColorTexture);
 }
 
 // ---- Haze -----------------------------------------------------------------------------------------
@@ -219,34 +220,12 @@ void THaze::Apply()
 
 // ---- Bloom ----------------------------------------------------------------------------------------
 
-TBloomFrameBuffer::~TBloomFrameBuffer() { FreeTarget(FrameBuffer, ColorTexture); }
-
 void TBloomFrameBuffer::Create(int size)
 {
     if (!FBOAvailable || FrameBuffer != 0)
         return;
     Size = size;
     MakeTarget(size, FrameBuffer, ColorTexture);
-}
-
-void TBloomFrameBuffer::BindForRender()
-{
-    if (FBOAvailable && FrameBuffer != 0)
-        RenderInto(FrameBuffer);
-}
-
-void TBloomFrameBuffer::Unbind()
-{
-    if (!FBOAvailable || FrameBuffer == 0)
-        return;
-    RenderIntoWindow();
-    glBindTexture(GL_TEXTURE_2D, ColorTexture);
-}
-
-void TBloomFrameBuffer::BindTexture()
-{
-    if (FBOAvailable && FrameBuffer != 0)
-        glBindTexture(GL_TEXTURE_2D, ColorTexture);
 }
 
 TBloom::TBloom(const std::string &shaderFolder)

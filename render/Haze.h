@@ -8,17 +8,14 @@
 
 #include <string>
 
-// A 1024 x 1024 colour target. Every haze target that asks for depth uses the same depth buffer,
-// so a distortion pass drawn after a scene pass is hidden by the scene's objects.
-class TFrameBuffer {
+// An off-screen colour target: what is drawn while it is bound lands in its texture.
+class TRenderTarget {
 public:
-    TFrameBuffer() = default;
-    ~TFrameBuffer();
-    TFrameBuffer(const TFrameBuffer &) = delete;
-    TFrameBuffer &operator=(const TFrameBuffer &) = delete;
+    TRenderTarget() = default;
+    ~TRenderTarget();   // frees the frame buffer and its texture
+    TRenderTarget(const TRenderTarget &) = delete;
+    TRenderTarget &operator=(const TRenderTarget &) = delete;
 
-    // Makes the target and leaves it bound for drawing. Nothing without frame buffers.
-    void Create(bool depth);
     // Draws (and reads) into the target from now on.
     void BindForRender();
     // Back to the window's back buffer, with the target's image bound as the current texture.
@@ -27,7 +24,18 @@ public:
     void BindTexture();
 
     unsigned FrameBuffer = 0, ColorTexture = 0;
-    bool     HasDepth = false;
+};
+
+// A 1024 x 1024 colour target. Every haze target that asks for depth uses the same depth buffer,
+// so a distortion pass drawn after a scene pass is hidden by the scene's objects.
+class TFrameBuffer : public TRenderTarget {
+public:
+    ~TFrameBuffer();   // lets go of the shared depth buffer
+
+    // Makes the target and leaves it bound for drawing. Nothing without frame buffers.
+    void Create(bool depth);
+
+    bool HasDepth = false;
 };
 
 class THaze {
@@ -50,21 +58,12 @@ public:
 };
 
 // A square colour target without depth.
-class TBloomFrameBuffer {
+class TBloomFrameBuffer : public TRenderTarget {
 public:
-    TBloomFrameBuffer() = default;
-    ~TBloomFrameBuffer();
-    TBloomFrameBuffer(const TBloomFrameBuffer &) = delete;
-    TBloomFrameBuffer &operator=(const TBloomFrameBuffer &) = delete;
-
     // Makes a Size x Size target and leaves it bound for drawing. Nothing without frame buffers.
     void Create(int size);
-    void BindForRender();
-    void Unbind();
-    void BindTexture();
 
-    unsigned FrameBuffer = 0, ColorTexture = 0;
-    int      Size = 0;
+    int Size = 0;
 };
 
 class TBloom {

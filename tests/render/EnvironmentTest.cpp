@@ -19,6 +19,7 @@
 #include "sim/Tracers.h"
 #include "tests/TestUtil.h"
 #include "tests/hud/GLWindow.h"
+#include "tests/render/RenderTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -32,16 +33,10 @@ class EnvironmentFixture : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        if (!OpenTestWindow())
+        if (!OpenRenderWindow())
             return;
-        UseGameData(ZEPHRONA_GAME_DIR "/");
-        InitGLExtensions();
         static TConfig config;
         Config = &config;
-        if (!TextureLib)
-            TextureLib = new TTextureLib();
-        if (!ModelLib)
-            ModelLib = new TModelLib();
         if (!Sprites)
             Sprites = new TSprites();
         if (!Billboards)

@@ -6,6 +6,7 @@
 #include "render/GLExt.h"
 #include "render/Haze.h"
 #include "tests/hud/GLWindow.h"
+#include "tests/render/RenderTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -19,14 +20,8 @@ class HazeTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!OpenTestWindow())
+        if (!OpenRenderWindow())
             GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
-        static const bool ready = [] {
-            InitGLExtensions();
-            UseGameData(ZEPHRONA_GAME_DIR "/");
-            return true;
-        }();
-        (void)ready;
         SavedShaders = ShadersAvailable;
         SavedFrameBuffers = FBOAvailable;
         Viewport[0] = 0;

@@ -12,6 +12,7 @@
 #include "render/Sky.h"
 #include "render/WorldMap.h"
 #include "tests/hud/GLWindow.h"
+#include "tests/render/RenderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -39,22 +40,10 @@ class SkyDraw : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!OpenTestWindow())
+        if (!OpenRenderWindow())
             GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
-        if (!Extractor)
-            UseGameData(ZEPHRONA_GAME_DIR "/");
-        if (!TextureLib)
-            TextureLib = new TTextureLib();
-        if (!ModelLib)
-            ModelLib = new TModelLib();
         CloudsShader = nullptr;
-        // The game's drawing state (models draw from client arrays), whatever an earlier test left
-        // behind: no program, texture unit 0, no lighting.
-        InitRenderState();
-        UseNone();
-        if (GLExt::glActiveTextureARB)
-            GLExt::glActiveTextureARB(GL_TEXTURE0);
-        glDisable(GL_LIGHTING);
+        ResetRenderState();
     }
     void TearDown() override { glDisable(GL_FOG); }
 

@@ -9,6 +9,7 @@
 #include "render/Water.h"
 #include "tests/TestUtil.h"
 #include "tests/hud/GLWindow.h"
+#include "tests/render/RenderTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -151,14 +152,8 @@ class WaterDrawTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!OpenTestWindow())
+        if (!OpenRenderWindow())
             GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
-        static const bool ready = [] {
-            InitGLExtensions();
-            UseGameData(ZEPHRONA_GAME_DIR "/");
-            return true;
-        }();
-        (void)ready;
         static TTextureLib library;
         TextureLib = &library;
         GameClock = 0;

@@ -15,6 +15,7 @@
 #include "sim/Tracers.h"
 #include "tests/TestUtil.h"
 #include "tests/hud/GLWindow.h"
+#include "tests/render/RenderTest.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -81,14 +82,9 @@ protected:
 
     void SetUp() override
     {
-        if (!OpenTestWindow())
+        if (!OpenRenderWindow())
             GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
-        if (!Extractor)
-            UseGameData(ZEPHRONA_GAME_DIR "/");
-        if (!TextureLib)
-            TextureLib = new TTextureLib();
-        if (!ModelLib)
-            ModelLib = new TModelLib();
+        ResetRenderState();
         FastLoad = true;
         Billboards = &Pool;
         Map = std::make_unique<TWorldMap>();
