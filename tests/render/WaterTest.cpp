@@ -154,8 +154,6 @@ protected:
     {
         if (!OpenRenderWindow())
             GTEST_SKIP() << "needs an X display (the test command runs the suite under Xvfb)";
-        static TTextureLib library;
-        TextureLib = &library;
         GameClock = 0;
         glViewport(0, 0, 800, 600);
         glClearColor(0, 0, 0, 1);
