@@ -91,7 +91,7 @@ public:
     void Disturb(const TVector3 &at, float strength, float size) override;
 
     // The pale foam tint of every disturbance.
-    static constexpr float FoamColor[4] = {0.82f, 0.9f, 0.95f, 0.3f};
+    static constexpr float FoamColor[4] = {0.82f, 0.9f, 0.95f, 0.12f};
 
 private:
     TWaterNoiseBlock *Block = nullptr;
