@@ -144,10 +144,11 @@ TEST_F(SceneRun, AMapMissionFliesToItsEndAndPrintsTheSummary)
     Settings({});
     WriteText(Dir / "Scenic.ses", Mission(2));
     // A loose file beside the game, then the same file named with the other slash from a folder,
-    // then by its absolute path.
+    // then by its absolute path, then a game data path as missions name each other.
     WriteText(Dir / "maps" / "Nested.ses", Mission(2));
+    WriteText(Dir / "Data" / "Maps" / "Flight.ses", Mission(2));
     for (const std::string &map : {std::string("Scenic.ses"), std::string("maps/Nested.ses"), std::string("maps\\Nested.ses"),
-                                  (Dir / "Scenic.ses").string()}) {
+                                  (Dir / "Scenic.ses").string(), std::string("Data\\Maps\\Flight.ses")}) {
         const TRun run = Fly(map, 120);
         ASSERT_EQ(run.Status, 0) << map << ": " << run.Stderr;
         EXPECT_EQ(SummaryLine(run.Stdout),
