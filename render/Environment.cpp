@@ -427,10 +427,16 @@ void TEnvironment::DrawSmallView()
     const float yaw = CameraYaw, pitch = CameraPitch, farDistance = FarDrawDistance, fadeStart = FadeStartDistance;
     TCamera *mainCamera = CurrentCamera;
 
+    // Only the small view's own corner of the depth buffer is cleared: the rest keeps the main
+    // view's depth for whatever looks at it after the scene.
+    const int smallView[4] = {Viewport[2] - 252, 30, 220, 170};
+    glScissor(smallView[0], smallView[1], smallView[2], smallView[3]);
+    glEnable(GL_SCISSOR_TEST);
     glClear(GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
     const double sea[4] = {0, 0, 1, 0};
     glClipPlane(GL_CLIP_PLANE0, sea);
-    glViewport(Viewport[2] - 252, 30, 220, 170);
+    glViewport(smallView[0], smallView[1], smallView[2], smallView[3]);
     ApplyPerspective(1.6f);
     glEnable(GL_DEPTH_TEST);
     DynamicCamera->Render(World.Objects(), gamer->View());
