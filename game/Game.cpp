@@ -248,13 +248,7 @@ private:
 void DrawFps(double fps)
 {
     static const unsigned font = Out2D->CreateFont("Arial Black", 10, false);
-    glViewport(Viewport[0], Viewport[1], Viewport[2], Viewport[3]);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    Begin2D();
     glDisable(GL_FOG);
     glColor4f(1, 1, 0.3f, 1);
     char text[32];

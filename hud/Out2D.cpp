@@ -3,6 +3,7 @@
 #include "assets/TextureLib.h"
 #include "core/App.h"
 #include "core/Text.h"
+#include "core/View.h"
 #include "data/Extractor.h"
 
 #include <ft2build.h>
@@ -14,6 +15,19 @@
 #include <stdexcept>
 
 TOut2D *Out2D = nullptr;
+
+void Begin2D()
+{
+    glViewport(Viewport[0], Viewport[1], Viewport[2], Viewport[3]);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1, 1, 1, 1);
+}
 
 namespace {
 

@@ -83,3 +83,7 @@ private:
 
 // The 2D output of the run, created at start-up after the model library.
 extern TOut2D *Out2D;
+
+// Sets up the whole window for flat drawing in normalised device units: the window viewport,
+// identity matrices, no depth test, no lighting, texturing on, white.
+void Begin2D();

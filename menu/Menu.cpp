@@ -51,20 +51,6 @@ void DrawAround(int texture, float x, float y, float half)
     Out2D->DrawImage(texture, x - VX(half), y + VY(half), x + VX(half), y - VY(half));
 }
 
-// Sets up the whole window for flat drawing in normalised device units.
-void Begin2D()
-{
-    glViewport(Viewport[0], Viewport[1], Viewport[2], Viewport[3]);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1, 1, 1, 1);
-}
-
 } // namespace
 
 void PlayMenuSound(FSOUND_SAMPLE *sample)

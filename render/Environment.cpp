@@ -376,10 +376,7 @@ void TEnvironment::DrawScene()
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     ApplyMainCamera();
-    if (Noise)
-        Noise->Draw();
-    if (Water)
-        Water->DrawDepth();
+    DrawSeaMarks();
     glDisable(GL_CLIP_PLANE0);
     DrawWorld(true);
     Stage(Profile.Main);
@@ -416,6 +413,14 @@ void TEnvironment::DrawScene()
     glDisable(GL_FOG);
 }
 
+void TEnvironment::DrawSeaMarks()
+{
+    if (Noise)
+        Noise->Draw();
+    if (Water)
+        Water->DrawDepth();
+}
+
 void TEnvironment::DrawSmallView()
 {
     TGamer *gamer = PlayerGamer();
@@ -445,10 +450,7 @@ void TEnvironment::DrawSmallView()
     DrawSkies(VectorSet3(DynamicCamera->View.Position.x, DynamicCamera->View.Position.y, 0));
     if (Water)
         Water->Draw();
-    if (Noise)
-        Noise->Draw();
-    if (Water)
-        Water->DrawDepth();
+    DrawSeaMarks();
     DrawWorld(true);
 
     WindowViewport();

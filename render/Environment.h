@@ -80,6 +80,9 @@ private:
     void DrawSkies(const TVector3 &centre);
     void DrawReflection();
     void DrawSmallView();
+    // The splash decals on the sea, then the sea plane into the depth buffer, so what lies below
+    // the surface is hidden from the world drawn next.
+    void DrawSeaMarks();
     void Stage(double &into);
 
     std::unique_ptr<TSceneShaderSeam> ShaderSeamImpl;
