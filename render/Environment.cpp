@@ -255,6 +255,17 @@ void TEnvironment::ApplyMainCamera()
     ViewModelView = view;
 }
 
+void TEnvironment::BeginMainView(bool intoEffects)
+{
+    if (intoEffects)
+        glViewport(0, 0, EffectBufferSize, EffectBufferSize);
+    else
+        WindowViewport();
+    ApplyPerspective(WindowAspect());
+    glEnable(GL_DEPTH_TEST);
+    ApplyMainCamera();
+}
+
 void TEnvironment::DrawSkies(const TVector3 &centre)
 {
     if (!World.Sky)
@@ -337,13 +348,7 @@ void TEnvironment::DrawScene()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     // The reflection: the sky and the world mirrored in the sea plane.
-    if (haze)
-        glViewport(0, 0, EffectBufferSize, EffectBufferSize);
-    else
-        WindowViewport();
-    ApplyPerspective(WindowAspect());
-    glEnable(GL_DEPTH_TEST);
-    ApplyMainCamera();
+    BeginMainView(haze);
     DrawReflection();
     Stage(Profile.Reflection);
 
@@ -368,14 +373,8 @@ void TEnvironment::DrawScene()
     // The main pass.
     if (haze)
         Haze[0]->BeginScene();
-    if (haze)
-        glViewport(0, 0, EffectBufferSize, EffectBufferSize);
-    else
-        WindowViewport();
-    ApplyPerspective(WindowAspect());
-    glEnable(GL_DEPTH_TEST);
+    BeginMainView(haze);
     glDepthMask(GL_TRUE);
-    ApplyMainCamera();
     DrawSeaMarks();
     glDisable(GL_CLIP_PLANE0);
     DrawWorld(true);

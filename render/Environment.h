@@ -77,6 +77,9 @@ public:
 private:
     void ApplyPerspective(float aspect);
     void ApplyMainCamera();
+    // The player's view of this frame: into the screen effects' 1024 x 1024 buffer or the window,
+    // the perspective, depth test on, the camera with its shake.
+    void BeginMainView(bool intoEffects);
     void DrawSkies(const TVector3 &centre);
     void DrawReflection();
     void DrawSmallView();
