@@ -172,11 +172,14 @@ void ApplyResize(int width, int height, TPoint corner)
         ResizeSeen = true;
         PixelSizeX = 2.0f / float(width);
         PixelSizeY = 2.0f / float(height);
-        VirtualPixelX = 1.0f / 512;
-        VirtualPixelY = 1.0f / 384;
+        // The virtual 1024 x 768 screen of the menu keeps its shape on any window: it fills the
+        // height of a wide window (and the width of a narrow one), centred, so that one virtual unit
+        // is as many pixels across as up.
+        UiScale = std::min(float(width) / 1024.0f, float(height) / 768.0f);
+        VirtualPixelX = UiScale * PixelSizeX;
+        VirtualPixelY = UiScale * PixelSizeY;
         ScreenWidth = width;
         ScreenHeight = height;
-        UiScale = float(width) / 1024.0f;
     }
     ScreenCenter.x += corner.x;
     ScreenCenter.y += corner.y;

@@ -23,9 +23,11 @@ extern bool  WindowFullScreen; // the window took the display in full-screen mod
 extern std::function<void(int width, int height)> ResizeHandler;
 
 extern float PixelSizeX, PixelSizeY;       // one pixel in normalised device units: 2 / width, 2 / height
-extern float VirtualPixelX, VirtualPixelY; // one unit of a virtual 1024 x 768 screen: 1/512, 1/384
+extern float VirtualPixelX, VirtualPixelY; // one unit of the menu's virtual 1024 x 768 screen, square on
+                                           // any window (1/512, 1/384 at 4:3)
 extern int   ScreenWidth, ScreenHeight;    // client size in pixels, as first created
-extern float UiScale;                      // width / 1024
+extern float UiScale;                      // pixels per virtual unit: width / 1024 at 4:3, the
+                                           // smaller of width / 1024 and height / 768 on others
 
 // Opens the game window with a compatibility OpenGL context (double buffer, depth 24, stencil 8, an
 // accumulation buffer where offered). A refused full-screen mode is reported and the window opens at

@@ -11,6 +11,7 @@
 #include "sim/GameObjects.h"
 #include "sim/Ground.h"
 #include "sim/Player.h"
+#include "sim/Seams.h"
 #include "sim/Ships.h"
 #include "sim/Statics.h"
 #include "sim/Units.h"
@@ -235,6 +236,7 @@ TScriptDataExchange *KillCounting = nullptr;
 // The player aircraft's clocks on the carrier.
 constexpr int TakeOffTime = 2500;   // ms of full power without control from the carrier
 constexpr int HoldTime = 5000;      // ms the aircraft waits on deck after a reload
+constexpr int HudFadeTime = 2000;   // ms of the HUD's fade in from or out to black
 
 void CountKill(int targetClass)
 {
@@ -281,6 +283,11 @@ void TScriptDataExchange::LoadScript(const std::string &fileName)
         *ScriptBindings.TimerEnable = false;
     if (Messanger)
         Messanger->Clear();
+    // A black screen until the script fades in, and no indicator of the last mission's script.
+    if (HudSeam) {
+        HudSeam->SetFadeIn(-1);
+        HudSeam->SetIndicator(nullptr, std::string());
+    }
 }
 
 void TScriptDataExchange::Update(int dt)
@@ -668,8 +675,10 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
     case OpMpAddSpawnPoint:
         SpawnPoints.push_back(VectorSet4(FloatArg(c, 0), FloatArg(c, 1), FloatArg(c, 2), 0));
         if (SpawnPoints.size() == 1) {
-            // The first spawn point puts the player at its start at once, with no take-off run.
-            // (The HUD's fade-in is set to 0 by the HUD itself; it is not the exchange's.)
+            // The first spawn point puts the player at its start at once, with no take-off run
+            // and no fade.
+            if (HudSeam)
+                HudSeam->SetFadeIn(0);
             PlacePlayer(0);
         }
         break;
@@ -678,14 +687,17 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
         break;
 
     case OpCreatePlayer:
-        // The take-off from the carrier. The HUD's fade-in from black (2000 ms) that goes with it
-        // is the HUD's own: it starts it when it sees the take-off clock set; the exchange does not
-        // reach the HUD.
+        // The take-off from the carrier, faded in from black.
+        if (HudSeam)
+            HudSeam->SetFadeIn(HudFadeTime);
         PlacePlayer(TakeOffTime);
         break;
     case OpReloadPlayer:
-        // Back on the carrier's deck, parked at its end. The HUD's fade to black (FadeOut 2000,
-        // FadeIn 0) is the HUD's own, as above.
+        // Back on the carrier's deck, parked at its end, behind a fade to black.
+        if (HudSeam) {
+            HudSeam->SetFadeOut(HudFadeTime);
+            HudSeam->SetFadeIn(0);
+        }
         if (TGamer *gamer = PlayerGamer()) {
             gamer->HoldClock = HoldTime;
             gamer->Park();
@@ -718,8 +730,11 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
             CreateStaticObject(*Objects, c);
         break;
 
-    // The HUD's indicator is bound by the HUD.
     case OpSetIndicator:
+        // The variable itself, not its value now: the HUD shows it as the script changes it.
+        if (HudSeam)
+            HudSeam->SetIndicator(&TScript::IntAt(c.Args[0]), TextArg(c, 1));
+        break;
     default:
         break;
     }

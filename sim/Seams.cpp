@@ -3,4 +3,5 @@
 TShaderSeam    *ShaderSeam = nullptr;
 TCrosshairSeam *CrosshairSeam = nullptr;
 TNetworkSeam   *NetworkSeam = nullptr;
+THudSeam       *HudSeam = nullptr;
 TWaterSeam     *WaterSeam = nullptr;

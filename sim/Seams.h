@@ -7,6 +7,8 @@
 
 #include "core/Maths.h"
 
+#include <string>
+
 // The shader programs the simulation switches while drawing (the player's skin, the ion gun's
 // shield, the mega bomb's blast).
 class TShaderSeam {
@@ -45,7 +47,21 @@ public:
     virtual void Disturb(const TVector3 &at, float strength, float size) = 0;
 };
 
+// The HUD as the mission script drives it: its fades and the script's indicator.
+class THudSeam {
+public:
+    virtual ~THudSeam() = default;
+    // Ms of fade-in from black; -1 a black screen until a fade-in starts; 0 no fade.
+    virtual void SetFadeIn(int ms) = 0;
+    // Ms of fade-out to black; the screen stays black when it ends.
+    virtual void SetFadeOut(int ms) = 0;
+    // Shows the script's int variable Value (it lives as long as the script) under Label; a null
+    // Value takes the indicator away.
+    virtual void SetIndicator(const int *value, const std::string &label) = 0;
+};
+
 // Installed by start-up; null where the program has no such subsystem.
+extern THudSeam       *HudSeam;
 extern TWaterSeam     *WaterSeam;
 extern TShaderSeam    *ShaderSeam;
 extern TCrosshairSeam *CrosshairSeam;

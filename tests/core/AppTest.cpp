@@ -171,6 +171,24 @@ TEST(Window, LaterResizeMovesTheCentreNotThePixelSizes)
     EXPECT_FLOAT_EQ(UiScale, 800.0f / 1024);
 }
 
+TEST(Window, TheVirtualScreenKeepsItsShapeOnWideAndNarrowWindows)
+{
+    const struct {
+        int Width, Height;
+        float Scale;
+    } cases[] = {{1920, 1080, 1080.0f / 768}, {1280, 800, 800.0f / 768}, {1280, 1024, 1280.0f / 1024}, {640, 480, 0.625f}};
+    for (const auto &c : cases) {
+        ResizeSeen = false;
+        ApplyResize(c.Width, c.Height, {0, 0});
+        EXPECT_FLOAT_EQ(UiScale, c.Scale) << c.Width << "x" << c.Height;
+        // A virtual unit is as many pixels across as up, and the virtual screen fits the window.
+        EXPECT_FLOAT_EQ(VirtualPixelX / PixelSizeX, VirtualPixelY / PixelSizeY);
+        EXPECT_LE(512 * VirtualPixelX, 1.0001f);
+        EXPECT_LE(384 * VirtualPixelY, 1.0001f);
+    }
+    ResizeSeen = false;
+}
+
 TEST(Random, LinearCongruentialSteps)
 {
     RandSeed = 0;
