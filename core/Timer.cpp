@@ -1,5 +1,7 @@
 #include "core/Timer.h"
 
+void (*TimerTextOutput)(const std::string &text, float x, float y, float red, float green, float blue) = nullptr;
+
 void TTimer::Update(int dt)
 {
     if (!Enabled || Remaining < 1)
@@ -9,9 +11,10 @@ void TTimer::Update(int dt)
     Remaining = left < 0 ? 0 : static_cast<int>(left);
 }
 
-void TTimer::Draw(float, float) const
+void TTimer::Draw(float x, float y) const
 {
-    // The formatted time goes to the screen in pure red once the 2D text output is there.
+    if (Enabled && TimerTextOutput)
+        TimerTextOutput(FormatTime(Remaining), x, y, 1, 0, 0);
 }
 
 std::string TTimer::FormatTime(int ms)

@@ -15,6 +15,8 @@
 #include "data/Extractor.h"
 #include "data/Keys.h"
 #include "data/Locale.h"
+#include "hud/Crosshair.h"
+#include "hud/HUD.h"
 #include "hud/Out2D.h"
 #include "menu/Menu.h"
 #include "render/Environment.h"
@@ -28,6 +30,7 @@
 #include "sim/Cameras.h"
 #include "sim/Misc.h"
 #include "sim/Player.h"
+#include "sim/Seams.h"
 #include "sim/Templates.h"
 #include "sim/Tracers.h"
 #include "sound/Music.h"
@@ -131,6 +134,9 @@ void InitGraphics()
 void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
 {
     SoundLib = new TSoundLib();
+    // The crosshair: every weapon aims at the world point under the middle of the screen.
+    Crosshair = new TCrosshair();
+    CrosshairSeam = Crosshair;
     LogWrite("Loading Controls");
     Keys = new TKeys(AppDir + "keys.cfg");
     // The key state reads the frame's input, which the frame loop fills from the devices or the
@@ -154,8 +160,14 @@ void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
     LogWrite("Loading Misc");
     Misc = new TMisc();
     LogWrite("Loading HUD");
+    HUD = new THUD();
+    HudSeam = HUD;
+    HudFadeInClock = &HUD->FadeIn;
+    InstallObjectDepthTest();
     LogWrite(Cp1251FromUtf8("Загружаются меню"));
     Menu = new TMenu();
+    // Escape in flight asks whether to leave for the main menu; the mission waits meanwhile.
+    Environment->OnEscape = [] { Menu->ShowPage(PagePause); };
     if (cmd.Page >= 0)
         Menu->ShowPage(cmd.Page);
     FinishRenderStartup();
@@ -212,6 +224,29 @@ std::string MissionSummary()
                   health, PlayerStatistics.AircraftKills, PlayerStatistics.ShipKills, PlayerStatistics.Shots,
                   PlayerStatistics.Hits);
     return line + tasks;
+}
+
+// The window title of "-needcursorposition": the aim point, each coordinate rounded to a whole
+// number, joined by single blanks.
+std::string AimPointTitle(const TVector4 &aim)
+{
+    const auto whole = [](float v) { return std::isfinite(v) ? std::llround(std::clamp(v, -1e15f, 1e15f)) : 0LL; };
+    char text[96];
+    std::snprintf(text, sizeof text, "%lld %lld %lld", whole(aim.x), whole(aim.y), whole(aim.z));
+    return text;
+}
+
+// The HUD over the mission frame, timed with the scene's steps when profiling.
+void RunHud(int dt)
+{
+    if (!Environment->Profile.Measure) {
+        HudFrame(dt);
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    HudFrame(dt);
+    glFinish();
+    Environment->Profile.Hud += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 // The frame counter of "-fps": frames a second over the last second, from the time each frame took
@@ -300,6 +335,8 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
         FrameTime = FrameInput.Step;
         if (recorder)
             recorder->Frame(FrameInput);
+        if (NeedCursorPosition)
+            SetTitle(AimPointTitle(Crosshair->Aim));
 
         if (!FrameInput.Focus && !NetworkGame) {
             if (!replay)
@@ -318,9 +355,10 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
                 SetCursor(ScreenCenter.x, ScreenCenter.y);
             MusicFrame(false, Config->MusicVolume);
             // A mission frame: the environment's update moves the world and touches no GL, the
-            // scene's draw changes no simulation state; the HUD will draw over it.
+            // scene's draw changes no simulation state; the HUD draws over it.
             Environment->Update(FrameTime);
             Environment->DrawScene();
+            RunHud(FrameTime);
         }
         if (ShowFps)
             DrawFps(fps.Fps());

@@ -7,9 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -40,10 +44,12 @@ std::string Mission(int seconds)
 
 // A view for the pictures: the player aircraft flies north from where a new mission puts it, with
 // ships on the sea ahead (their reflections below them), a bomber coming the other way, the carrier
-// and an island behind them.
+// and an island behind them. The spawn point, made before there is a carrier to start from, shows
+// the scene at once (a mission's screen is black until it fades in or places the player).
 const char *const Scenic = "int once 0\n"
                            "{\n"
                            "if once = $0 then\n"
+                           "mp_AddSpawnPoint $0,0 $0,0 $0,0\n"
                            "CreateIsland $900,0 $4200,0 $0,0 Volcano.otm\n"
                            "CreateObject OBJECT_AIRCRAFTCARRIER AI_GROUP0 AI_SIDE_FRIEND $5000 $-500,0 $1500,0 $0,0 $0,0 $70,0 Base\n"
                            "CreateObject OBJECT_SHIP_DESTROYER AI_GROUP1 AI_SIDE_ENEMY $4000 $150,0 $700,0 $0,0 $0,0 $90,0 D1\n"
@@ -135,6 +141,29 @@ double Difference(const TTestImage &a, const TTestImage &b, int x0, int y0, int 
             for (int c = 0; c < 3; ++c)
                 sum += std::abs(int(a.At(x, y)[c]) - int(b.At(x, y)[c]));
     return sum / double((x1 - x0) * (y1 - y0));
+}
+
+// The radar's white ring in the bottom-left corner of a HUD picture: as wide as it is high, and
+// whole on the screen.
+void RadarRingIsRound(const TTestImage &image, const std::string &name)
+{
+    int x0 = image.Width, x1 = -1, y0 = image.Height, y1 = -1;
+    for (int y = std::max(0, image.Height - 260); y < image.Height; ++y)
+        for (int x = 0; x < std::min(260, image.Width); ++x) {
+            const unsigned char *p = image.At(x, y);
+            if (p[0] > 225 && p[1] > 225 && p[2] > 225) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y);
+            }
+        }
+    ASSERT_GE(x1, 0) << name << ": no radar ring";
+    const int width = x1 - x0 + 1, height = y1 - y0 + 1;
+    EXPECT_GT(width, 100) << name;
+    EXPECT_NEAR(width, height, 4) << name << ": the ring is " << width << " x " << height;
+    EXPECT_GT(x0, 0) << name;
+    EXPECT_LT(y1, image.Height - 1) << name;
 }
 
 } // namespace
@@ -235,4 +264,57 @@ TEST_F(SceneRun, TheFrameCounterShowsInTheCorner)
             yellow += p[0] > 200 && p[1] > 200 && p[2] < 140;
         }
     EXPECT_GT(yellow, 20) << "no counter in the top-left corner";
+}
+
+// The HUD over a mission on screens of three shapes: the game runs full-size on a desktop of each
+// (a display of its own), and its instruments keep their places and proportions.
+TEST_F(SceneRun, TheHudKeepsItsShapeOnEveryScreen)
+{
+    if (std::system("command -v xvfb-run >/dev/null") != 0)
+        GTEST_SKIP() << "needs xvfb-run (tools/setup.sh installs it)";
+    WriteText(Dir / "Scenic.ses", Scenic);
+    const struct {
+        int Width, Height;
+        const char *Name;
+    } screens[] = {{1024, 768, "4x3"}, {1280, 800, "16x10"}, {1280, 720, "16x9"}};
+    for (const auto &screen : screens) {
+        TConfig config;
+        config.Resolution = 3;   // the desktop's own size
+        config.FullScreen = false;
+        ASSERT_TRUE(config.Save((Dir / "Config.cfg").string()));
+        const fs::path shot = Dir / (std::string("hud-") + screen.Name + ".png");
+        const std::string size = std::to_string(screen.Width) + "x" + std::to_string(screen.Height);
+        TChild game(Dir, std::string("game-") + screen.Name,
+                    {"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 " + size + "x24", (Dir / "zephrona").string(), "-nowait", "-windowed",
+                     "-batch", "-fixedfps", "-lefttop", "-map", "Scenic.ses", "-frames", "160", "-screenshot", shot.string()});
+        ASSERT_EQ(game.Wait(240), 0) << screen.Name << ": " << game.Err();
+        if (const char *keep = std::getenv("ZEPHRONA_KEEP_SHOTS"))
+            fs::copy_file(shot, fs::path(keep) / shot.filename(), fs::copy_options::overwrite_existing);
+        const TTestImage image = LoadTestPng(shot);
+        ASSERT_EQ(image.Width, screen.Width) << screen.Name;
+        ASSERT_EQ(image.Height, screen.Height) << screen.Name;
+        RadarRingIsRound(image, screen.Name);
+    }
+}
+
+// "-needcursorposition" names the world point under the crosshair in the window's title.
+TEST_F(SceneRun, TheAimPointShowsInTheTitle)
+{
+    if (std::system("command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "needs xdotool (tools/setup.sh installs it)";
+    Settings({});
+    WriteText(Dir / "Scenic.ses", Scenic);
+    TChild game(Dir, "game", {(Dir / "zephrona").string(), "-nowait", "-windowed", "-batch", "-fixedfps", "-needcursorposition",
+                              "-map", "Scenic.ses", "-frames", "100000"});
+    std::string title;
+    const std::regex aimPoint("-?[0-9]+ -?[0-9]+ -?[0-9]+");
+    for (int tries = 0; tries < 120 && !std::regex_match(title, aimPoint); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const TToolRun search = RunTool(Dir, "xdotool search --pid " + std::to_string(game.Pid));
+        if (search.Status != 0 || SplitLines(search.Out).empty())
+            continue;
+        const TToolRun name = RunTool(Dir, "xdotool getwindowname " + SplitLines(search.Out).at(0));
+        title = SplitLines(name.Out).empty() ? "" : SplitLines(name.Out).at(0);
+    }
+    EXPECT_TRUE(std::regex_match(title, aimPoint)) << "title: " << title;
 }
