@@ -11,6 +11,7 @@
 #include "menu/MenuDraw.h"
 #include "menu/Pages.h"
 #include "menu/Widgets.h"
+#include "sim/DataExchange.h"
 #include "sound/Music.h"
 #include "sound/SoundLib.h"
 
@@ -30,6 +31,9 @@ unsigned    MenuFont = 0, MenuBigFont = 0, MenuSmallFont = 0, MenuTinyFont = 0;
 
 FSOUND_SAMPLE *OnButtonSound = nullptr;
 FSOUND_SAMPLE *ClickSound = nullptr;
+
+std::function<bool(const TServerEntry &)> JoinNetworkGame;
+std::function<bool(const std::string &)>  HostNetworkGame;
 
 namespace {
 
@@ -59,6 +63,14 @@ void PlayMenuSound(FSOUND_SAMPLE *sample)
         SoundLib->Play2D(sample, Config->SoundVolume);
 }
 
+void ReleaseAllKeys()
+{
+    if (!Keys)
+        return;
+    for (int code = 0; code < KeyCodeCount; ++code)
+        Keys->Release(code);
+}
+
 TMenu::TMenu()
 {
     BackgroundTexture = LoadImage(Translate("Menu.png", 0));
@@ -86,6 +98,8 @@ TMenu::TMenu()
     }
 
     CreateMenuPages(Pages);
+    // The network pages are there to be reached; what they can start depends on the network layer.
+    LanEnabled = true;
 
     if (Config->PlayerCount == 0) {
         Config->CurrentPlayer = 0;
@@ -94,6 +108,7 @@ TMenu::TMenu()
         MenuPage = PageMain;
     }
     Menu = this;
+    LogWrite("Menu page " + std::to_string(MenuPage));
     if (Pages[std::size_t(MenuPage)])
         Pages[std::size_t(MenuPage)]->Show();
 }
@@ -116,6 +131,7 @@ void TMenu::ShowPage(int page)
     TransitionActive = false;
     TransitionTime = 0;
     MenuPage = page;
+    LogWrite("Menu page " + std::to_string(page));
     if (page >= 0 && page < MenuPageCount && Pages[std::size_t(page)])
         Pages[std::size_t(page)]->Show();
 }
@@ -127,9 +143,11 @@ void TMenu::Frame(int dt)
     CursorX = float(CursorClientPos.x) * PixelSizeX - 1;
     CursorY = 1 - float(CursorClientPos.y) * PixelSizeY - 0.1f;
     WidgetHovered = false;
+    CheckMissionEnd();
 
     Begin2D();
-    Out2D->DrawImage(BackgroundTexture, -1, 1, 1, -1);
+    glDisable(GL_FOG);   // the mission's fog stays on after its frame
+    DrawBackground();
 
     if (MenuPage >= 0 && MenuPage < MenuPageCount && Pages[std::size_t(MenuPage)])
         Pages[std::size_t(MenuPage)]->Frame(dt, CursorX, CursorY);
@@ -177,11 +195,52 @@ void TMenu::DrawCursor()
     glEnd();
 }
 
+void TMenu::CheckMissionEnd()
+{
+    if (GameKind != 2 || MissionEndHandled)
+        return;
+    const TScriptDataExchange *exchange = CurrentExchange();
+    if (!exchange || exchange->Result == TMissionResult::Running)
+        return;
+    MissionEndHandled = true;
+    // Whatever was held in flight (the trigger, a steering key) must not act on the result's page.
+    ReleaseAllKeys();
+    if (exchange->Result == TMissionResult::Lost) {
+        ShowPage(PageLose);
+        return;
+    }
+    const TGamePlayer *player = CurrentGamePlayer();
+    if (player && !player->ShowScore)
+        FinishStage(true);
+    else
+        ShowPage(PageStageComplete);
+}
+
+void TMenu::DrawBackground() const
+{
+    // The backdrop is a 4:3 picture. A wider window shows its whole width and loses the bottom of
+    // the sea (the title at the top stays); a narrower one shows its whole height, centred.
+    const float aspect = PixelSizeX > 0 ? PixelSizeY / PixelSizeX : 4.0f / 3.0f;   // window width / height
+    const float picture = 4.0f / 3.0f;
+    glColor4f(1, 1, 1, 1);
+    if (aspect >= picture) {
+        Out2D->DrawImage(BackgroundTexture, -1, 1, 1, -1, 0, 0, 1, picture / aspect);
+    } else {
+        const float cut = (1 - aspect / picture) / 2;
+        Out2D->DrawImage(BackgroundTexture, -1, 1, 1, -1, cut, 0, 1 - cut, 1);
+    }
+}
+
 void TMenu::LoadingStep(int n, bool swap)
 {
     LoadingCount += n;
     Begin2D();
-    Out2D->DrawImage(WaitTexture, -1, 1, 1, -1);
+    DrawBackground();
+    auto *load = dynamic_cast<TLoadPage *>(Pages[PageLoad].get());
+    if (load && load->Loading)
+        load->DrawScreen();
+    else
+        DrawScreenPicture(WaitTexture);
     if (swap)
         SwapBuffersNow();
 }

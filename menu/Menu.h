@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,9 +50,13 @@ public:
     void SetPage(int page);
     // Shows Page at once, ending any transition (for work that blocks the frame loop).
     void ShowPage(int page);
-    // Advances the loading counter by N and draws the wait image over the whole screen, swapping
-    // buffers when asked. For the world loader between its steps.
+    // Advances the loading counter by N and redraws the loading screen (the loading page with its
+    // bar while that page loads a mission, else the wait image), swapping buffers when asked. For
+    // the world loader between its steps.
     void LoadingStep(int n, bool swap);
+    // The backdrop over the whole window: the 4:3 picture scaled to cover it, the parts beyond the
+    // window cut off (at the bottom of a wide window, at both sides of a narrow one), never stretched.
+    void DrawBackground() const;
 
     float CursorX = 0, CursorY = 0;   // normalised device units, recomputed every frame
     int   BackgroundTexture = -1, CursorInTexture = -1, CursorOutTexture = -1, CursorZoomTexture = -1,
@@ -62,8 +67,14 @@ public:
     int   TargetPage = 0;
     int   LoadingCount = 0, LoadingTotal = 0;
     std::int64_t Clock = 0;     // ms of menu frames run; turns the rotating cursor
+    // The end of the mission flown last has been answered with its page. Cleared whenever the menu
+    // starts a mission; a mission started elsewhere (the "-map" switch) finds it clear.
+    bool  MissionEndHandled = false;
 
 private:
+    // A mission that ended since the menu last ran (the script won or lost it, or the player died)
+    // gets its page: stage complete, or straight on when the player skips the score, or game over.
+    void CheckMissionEnd();
     void DrawCursor();
 };
 
@@ -73,7 +84,7 @@ extern int         MenuPage;       // index of the current page
 extern int         GameKind;       // 0 no mission loaded, 1 loaded and waiting for the weapon choice, 2 running or paused
 extern std::string Country;        // entered on the country page (Windows-1251)
 extern bool        WidgetHovered;  // some widget under the cursor this frame: the cursor shows "in"
-extern bool        LanEnabled;     // shows the LAN button; off unless something turns it on
+extern bool        LanEnabled;     // shows the LAN button; the menu turns it on when it is made
 extern int         MenuFrameCount; // menu frames run, so that widgets know whether they were on screen last frame
 
 // The menu fonts ("Perfo" at 17, 28, 11 and 8 points, scaled by UiScale): display-list bases.
@@ -84,3 +95,25 @@ extern FSOUND_SAMPLE *ClickSound;      // "Data\Sounds\Click.WAV"
 
 // Plays a one-shot menu sound at the configured sound volume; nothing without a sound library.
 void PlayMenuSound(FSOUND_SAMPLE *sample);
+
+// Lets go of every latched key, mouse and pad button, so that what was held in flight does not act
+// on the page that follows.
+void ReleaseAllKeys();
+
+// One multiplayer server of the servers page: the three lines of its entry in "Servers.txt" (in
+// file order: what the network layer needs to reach it, the first one shown as its name).
+struct TServerEntry {
+    std::array<std::string, 3> Texts;
+    int          Flag = 0;    // 0: read from "Servers.txt"
+    std::int64_t Stamp = 0;   // the game clock when it was added or last seen again
+};
+
+// The network layer's entries to a network game, installed by it once it exists; while a hook is
+// empty its page says that network games are not available yet.
+// JoinNetworkGame: starts the client side for Server (network game on, not the host, the client map
+// loaded); true when it is under way: the menu then shows the wait page until the game starts.
+extern std::function<bool(const TServerEntry &server)> JoinNetworkGame;
+// HostNetworkGame: hosts a network game on Map (the game path AppDir + "Data\Maps\MP\" + name):
+// network game and host on, the map loaded. True when it runs: the menu then hands the frame to the
+// mission (GameKind 2, MenuActive off).
+extern std::function<bool(const std::string &map)> HostNetworkGame;

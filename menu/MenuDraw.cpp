@@ -67,6 +67,15 @@ void DrawImageIn(int texture, const TVRect &r, float alpha)
     glColor4f(1, 1, 1, 1);
 }
 
+void DrawScreenPicture(int texture) { DrawImageIn(texture, TVRect{-512, -384, 512, 384}); }
+
+void DarkenScreen()
+{
+    glColor4f(0, 0, 0, 0.5f);
+    Out2D->DrawRect(-1, 1, 1, -1);
+    glColor4f(1, 1, 1, 1);
+}
+
 void DrawFill(const TVRect &r, TRGB color, float alpha)
 {
     glColor4f(color.r, color.g, color.b, alpha);

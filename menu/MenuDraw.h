@@ -46,6 +46,11 @@ void LoadMenuArt();
 void DrawPanel(const TVRect &r);
 // An image over R, upright.
 void DrawImageIn(int texture, const TVRect &r, float alpha = 1);
+// A full-screen picture (a 1024 x 768 screen) over the whole virtual screen: all of it in sight and
+// in its own proportions on any window; on a wider or narrower one the backdrop shows beside it.
+void DrawScreenPicture(int texture);
+// Darkens everything drawn so far to half its brightness.
+void DarkenScreen();
 // A plain rectangle.
 void DrawFill(const TVRect &r, TRGB color, float alpha);
 

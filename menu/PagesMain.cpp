@@ -17,7 +17,8 @@ namespace {
 
 constexpr float ButtonStep = 52;   // virtual units between the centres of stacked buttons
 
-// The click sound that follows every button that acts.
+} // namespace
+
 void Clicked() { PlayMenuSound(ClickSound); }
 
 bool EscapePressed()
@@ -27,15 +28,6 @@ bool EscapePressed()
     Keys->Release(VkEscape);
     return true;
 }
-
-const TGamePlayer *CurrentPlayer()
-{
-    if (Config->CurrentPlayer < 0 || Config->CurrentPlayer >= Config->PlayerCount)
-        return nullptr;
-    return &Config->Players[std::size_t(Config->CurrentPlayer)];
-}
-
-} // namespace
 
 TButton MenuButton(float x, float y, const std::string &caption, int section, float width)
 {
@@ -68,10 +60,10 @@ void TMainPage::Show() { LastFrame = -2; }
 
 void TMainPage::Frame(int, float cursorX, float cursorY)
 {
-    const TGamePlayer *player = CurrentPlayer();
+    const TGamePlayer *player = CurrentGamePlayer();
     // Whether the saved level is there is asked once per visit, not every frame: a page that was
     // not on screen last frame is a new visit. A player switched meanwhile names another level.
-    const std::string level = player && !player->Level.empty() ? AppDir + "Data\\Maps\\" + player->Level : std::string();
+    const std::string level = player && !player->Level.empty() ? LevelPath(player->Level) : std::string();
     if (LastFrame != MenuFrameCount - 1 || level != CheckedLevel) {
         CheckedLevel = level;
         SavedLevelFound = !level.empty() && DataFileExists(level);
@@ -90,34 +82,58 @@ void TMainPage::Frame(int, float cursorX, float cursorY)
     DrawMenuText(Translate("Welcome", 1), MenuFont, 0, 238, TAlign::Centre, TitleColor);
     if (player)
         DrawMenuText(player->Name, MenuBigFont, 0, 204, TAlign::Centre, LimeColor);
+    if (!Notice.empty())
+        DrawMenuText(Notice, MenuFont, 0, bottom - 70, TAlign::Centre, CaretColor);
     for (std::size_t i = 0; i < column.size(); ++i) {
         column[i]->Rect = CentredRect(0, top - ButtonStep * float(i), 300, 40);
-        if (column[i]->Frame(cursorX, cursorY)) {
-            TButton *b = column[i];
-            if (b == &Options)
-                Menu->SetPage(PageOptions);
-            else if (b == &HighScore)
-                Menu->SetPage(PageHighScore);
-            else if (b == &Credits)
-                Menu->SetPage(PageHelp);
-            else if (b == &Players)
-                Menu->SetPage(PagePlayers);
-            else if (b == &Exit)
-                Menu->SetPage(PageExit);
+        if (!column[i]->Frame(cursorX, cursorY))
+            continue;
+        TButton *b = column[i];
+        Clicked();
+        Notice.clear();
+        if (b == &Resume) {
+            if (GameKind == 2)
+                MenuActive = false;   // back to the mission where it was left
+            else if (GameKind == 1)
+                Menu->SetPage(PageWeapons);
             else
-                continue;   // Resume, Start and LAN lead to the mission and network pages, which come later
-            Clicked();
+                LoadMission(CheckedLevel, false);
+        } else if (b == &Start) {
+            StartCampaign();
+        } else if (b == &Options) {
+            Menu->SetPage(PageOptions);
+        } else if (b == &HighScore) {
+            Menu->SetPage(PageHighScore);
+        } else if (b == &Credits) {
+            Menu->SetPage(PageHelp);
+        } else if (b == &Players) {
+            Menu->SetPage(PagePlayers);
+        } else if (b == &Exit) {
+            Menu->SetPage(PageExit);
+        } else if (b == &Lan) {
+            Menu->SetPage(PageServers);
         }
     }
-    // Each set starts like "Start Game" with its own screens and first level, once the story page exists.
     for (TModButton &mod : Mods)
-        mod.Frame(cursorX, cursorY);
+        if (mod.Frame(cursorX, cursorY)) {
+            Clicked();
+            Notice.clear();
+            StartModSet(mod.Set);
+        }
     if (Logo.Frame(cursorX, cursorY)) {
         Clicked();
         ShellOpen("website.url");
     }
-    // A level-select code would start its mission on the loading page, which comes with the missions.
-    Cheat.Update();
+    // A level-select code starts its campaign mission; the last code has no use here.
+    const int code = Cheat.Update();
+    if (code >= 0 && code < LevelCodeCount - 1) {
+        if (TGamePlayer *chosen = CurrentGamePlayer()) {
+            chosen->Campaign = true;
+            chosen->ShowScore = true;
+        }
+        Notice.clear();
+        LoadMission(LevelPath("Level" + std::to_string(code + 1) + ".ses"), false);
+    }
 }
 
 // ---- Yes/no pages -------------------------------------------------------------------------------
@@ -240,4 +256,14 @@ void CreateMenuPages(std::array<std::unique_ptr<TMenuPage>, MenuPageCount> &page
     pages[PageConnection] = std::make_unique<TConnectionPage>();
     pages[PageConnectionFail] = std::make_unique<TConnectionFailPage>();
     pages[PageGame] = std::make_unique<TGamePage>();
+    pages[PagePause] = std::make_unique<TPausePage>();
+    pages[PageStageComplete] = std::make_unique<TStageCompletePage>();
+    pages[PageLoad] = std::make_unique<TLoadPage>();
+    pages[PageLose] = std::make_unique<TLosePage>();
+    pages[PageStory] = std::make_unique<TStoryPage>();
+    pages[PageFinal] = std::make_unique<TFinalPage>();
+    pages[PageWeapons] = std::make_unique<TWeaponsPage>();
+    pages[PageServers] = std::make_unique<TServersPage>();
+    pages[PageHost] = std::make_unique<THostPage>();
+    pages[PageWait] = std::make_unique<TWaitPage>();
 }

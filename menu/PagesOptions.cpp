@@ -2,6 +2,7 @@
 
 #include "menu/Pages.h"
 
+#include "core/App.h"
 #include "data/Config.h"
 #include "data/Keys.h"
 #include "data/Locale.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-void Clicked() { PlayMenuSound(ClickSound); }
+constexpr int ResolutionCount = 6;   // the sizes of ResolutionSize
 
 std::vector<std::string> Translated(std::initializer_list<const char *> texts)
 {
@@ -36,6 +37,17 @@ std::vector<std::string> Steps(int count, int step)
 }
 
 constexpr float RowStep = 48;   // virtual units between option rows
+
+// The window sizes of the resolution table in its order, the desktop's own named by its size.
+std::vector<std::string> ResolutionItems()
+{
+    std::vector<std::string> items;
+    for (int index = 0; index < ResolutionCount; ++index) {
+        const TPoint size = ResolutionSize(index, ScreenWidthMetric(), ScreenHeightMetric());
+        items.push_back(std::to_string(size.x) + "x" + std::to_string(size.y));
+    }
+    return items;
+}
 
 } // namespace
 
@@ -63,7 +75,7 @@ void TOptionsPage::Frame(int, float cursorX, float cursorY)
 // ---- Graphics -----------------------------------------------------------------------------------
 
 TViewPage::TViewPage()
-    : Resolution(170, Translate("RESOLUTION", 1), {"800x600", "1024x768", "1280x1024"}, 0),
+    : Resolution(170, Translate("RESOLUTION", 1), ResolutionItems(), 0),
       ColorDepth(170 - RowStep, Translate("COLOR DEPTH", 1), {"16", "32"}, 1),
       Shaders(170 - 2 * RowStep, Translate("SHADERS", 1), OnOff(), 0),
       FullScreen(170 - 3 * RowStep, Translate("FULLSCREEN", 1), OnOff(), 0),
@@ -82,7 +94,7 @@ TViewPage::TViewPage()
 
 void TViewPage::Show()
 {
-    Resolution.Index = std::clamp(Config->PendingResolution, 0, 2);
+    Resolution.Index = std::clamp(Config->PendingResolution, 0, ResolutionCount - 1);
     ColorDepth.Index = Config->ColorBits == 16 ? 0 : 1;
     FullScreen.Index = OnOffIndex(Config->PendingFullScreen);
     Shaders.Index = OnOffIndex(Config->Shaders && HasShaders);

@@ -14,8 +14,6 @@ namespace {
 
 constexpr float ButtonStep = 52;
 
-void Clicked() { PlayMenuSound(ClickSound); }
-
 // Lays the shown buttons out downwards from Top and returns the lowest centre.
 float StackButtons(const std::vector<TButton *> &buttons, float top)
 {
@@ -86,8 +84,10 @@ void TCreatePlayerPage::Show()
 
 void TCreatePlayerPage::Frame(int dt, float cursorX, float cursorY)
 {
+    // BACK is shown from the start but takes no hover or click until a player exists.
     const bool players = Config->PlayerCount > 0;
-    DrawPanel(TVRect{-280, players ? -66.0f : -14.0f, 280, 268});
+    Back.Enabled = players;
+    DrawPanel(TVRect{-280, -66, 280, 268});
     DrawMenuText(Translate("ENTER NICK NAME", 1), MenuBigFont, 0, 210, TAlign::Centre, TitleColor);
     const bool entered = Entry.Update(dt);
     Entry.Draw(CentredRect(0, 120, 470, 54), MenuBigFont);
@@ -107,7 +107,7 @@ void TCreatePlayerPage::Frame(int dt, float cursorX, float cursorY)
             Menu->SetPage(PageMain);
         }
     }
-    if (players && Back.Frame(cursorX, cursorY)) {
+    if (Back.Frame(cursorX, cursorY) && players) {
         Clicked();
         Menu->SetPage(PageMain);
     }

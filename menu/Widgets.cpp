@@ -38,12 +38,8 @@ constexpr unsigned char RussianLetters[26] = {
     210, 217, 199, 201, 202, 219, 197, 195, 204, 214, 215, 205, 223,   // N..Z
 };
 
-// The level-select codes; code n (0..14) starts mission n + 1, the last one does nothing.
+// The keys that feed the level-select buffer: nine letters and the digits.
 constexpr const char *CheatKeySet = "ZEPHRONAS0123456789";
-constexpr std::array<const char *, 16> CheatCodes = {
-    "E378O3AS", "E6ASOZ55", "75H8H27Z", "R0SARN74", "70N0NHEA", "E283685O", "E7RP5R04", "6SZA4ZP8",
-    "11SNA838", "4SAZEP67", "O3NEP481", "63NAP97N", "6A921105", "E5R52OH8", "6ENS1A6N", "SA0023SP",
-};
 
 } // namespace
 
@@ -300,11 +296,24 @@ void TTextWindow::Frame(float cursorX, float cursorY)
 
 // ---- TCheatCode ---------------------------------------------------------------------------------
 
+// The level-select codes, for the developers: typed on the main page, code n (n = 1..15 below)
+// starts mission n of the campaign; the sixteenth does nothing there.
+//   1 S8A6ON92    5 RS31O24A    9 HE4Z3R98   13 S47R1O62
+//   2 N01P23H5    6 OR1N07E3   10 HN34A07P   14 7N4OH2AR
+//   3 5RN4Z3O1    7 O9PR0E35   11 A80S7O91   15 P5H70R92
+//   4 45HR3ON9    8 74EN0AS8   12 0N5ER81H   16 3HA7PR15
+// No character repeats within a code, no three letters or three digits stand together, so no word,
+// name or number a player types by chance makes one.
+const std::array<const char *, LevelCodeCount> LevelCodes = {
+    "S8A6ON92", "N01P23H5", "5RN4Z3O1", "45HR3ON9", "RS31O24A", "OR1N07E3", "O9PR0E35", "74EN0AS8",
+    "HE4Z3R98", "HN34A07P", "A80S7O91", "0N5ER81H", "S47R1O62", "7N4OH2AR", "P5H70R92", "3HA7PR15",
+};
+
 int TCheatCode::Feed(char c)
 {
     Buffer = Buffer.substr(1) + c;
-    for (std::size_t i = 0; i < CheatCodes.size(); ++i)
-        if (Buffer == CheatCodes[i])
+    for (std::size_t i = 0; i < LevelCodes.size(); ++i)
+        if (Buffer == LevelCodes[i])
             return int(i);
     return -1;
 }

@@ -141,6 +141,10 @@ public:
     std::string LinkTarget;
 };
 
+// The 16 level-select codes of 8 characters each (see Widgets.cpp).
+constexpr int LevelCodeCount = 16;
+extern const std::array<const char *, LevelCodeCount> LevelCodes;
+
 // The last 8 characters typed from a fixed key set; a match with one of 16 stored codes is reported.
 class TCheatCode {
 public:

@@ -69,7 +69,8 @@ struct TPageCaption {
     int         Page;
     bool        Big;   // the title font, else the menu font
     float       X, Y;
-    const char *English, *Russian;
+    const char *English, *Russian;   // null: a picture page, without a caption of its own
+    TRGB        Color = TitleColor;
 };
 
 const TPageCaption PageCaptions[] = {
@@ -91,6 +92,16 @@ const TPageCaption PageCaptions[] = {
     {PageConnection, true, 0, 50, "Connection", "Соединение..."},
     {PageConnectionFail, false, 0, 140, "Connection Failed", "Ошибка соединения"},
     {PageGame, true, 0, 228, "GAME", "ИГРА"},
+    {PagePause, false, 0, 60, "to exit to main menu?", "выйти в главное меню?"},
+    {PageStageComplete, true, 0, 132, "Grate job!", "Отличная работа!", HighlightColor},
+    {PageLose, true, 0, 100, "Game Over", "Игра окончена", CaretColor},
+    {PageWeapons, false, 140, -282, "BACK", "НАЗАД", LimeColor},
+    {PageServers, false, -170, -226, "HOST", "СОЗДАТЬ", LimeColor},
+    {PageHost, false, 140, -226, "BACK", "НАЗАД", LimeColor},
+    {PageLoad, false, 0, 0, nullptr, nullptr},
+    {PageStory, false, 0, 0, nullptr, nullptr},
+    {PageFinal, false, 0, 0, nullptr, nullptr},
+    {PageWait, false, 0, 0, nullptr, nullptr},
 };
 
 TEST_F(MenuTest, FirstRunOpensCreatePlayerWhoseBackWaitsForAPlayer)
@@ -100,10 +111,24 @@ TEST_F(MenuTest, FirstRunOpensCreatePlayerWhoseBackWaitsForAPlayer)
     EXPECT_EQ(Config->CurrentPlayer, 0);
     auto &create = Page<TCreatePlayerPage>(PageCreatePlayer);
     EXPECT_EQ(create.Entry.Text, "Anonymous");
+    // BACK is there, dimmed, and neither lights up under the cursor nor acts.
+    Point(create.Back.Rect.Left + 12, create.Back.Rect.Top - 3);   // the cursor's lines clear of the caption
+    Frame();
+    const TScreen shown = ReadScreen();
+    EXPECT_FALSE(create.Back.Hovered);
+    const TCaptionMatch back = MatchCaption(shown, "BACK", MenuFont, create.Back.Rect.CentreX(), create.Back.Rect.CentreY(), DimColor);
+    EXPECT_TRUE(back.Shown()) << back;
     Click(create.Back.Rect);
     Wait(600);
     EXPECT_EQ(MenuPage, PageCreatePlayer);
     EXPECT_FALSE(Menu->TransitionActive);
+    Press(VkReturn);   // "Anonymous" becomes the first player
+    Wait(600);
+    ASSERT_EQ(Config->PlayerCount, 1);
+    Menu->ShowPage(PageCreatePlayer);
+    Click(create.Back.Rect);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageMain);
 }
 
 TEST_F(MenuTest, TypingANameCreatesThePlayerOnce)
@@ -328,11 +353,34 @@ TEST_F(MenuTest, ControlsPageSettingsChangeTheKeyStateAtOnce)
 TEST_F(MenuTest, YesNoPagesActOnTheFirstButtonAndGoBackOnTheSecondOrEscape)
 {
     StartMenu({"Ann", "Bob", "Cid"});
-    Menu->ShowPage(PageExit);
-    Press(VkEscape);
-    Wait(550);
-    EXPECT_EQ(MenuPage, PageMain);
+    // Escape on every yes/no page is its second button.
+    const struct {
+        int Page, Back;
+    } questions[] = {{PageExit, PageMain},          {PageDelete, PagePlayers},        {PageClear, PageHighScore},
+                     {PageRestart, PageView},       {PageSendHighScore, PageMain},    {PageConnectionFail, PageMain},
+                     {PagePause, PageMain}};
+    for (const auto &q : questions) {
+        SCOPED_TRACE(q.Page);
+        Menu->ShowPage(q.Page);
+        Press(VkEscape);
+        Wait(550);
+        EXPECT_EQ(MenuPage, q.Back);
+    }
     EXPECT_FALSE(QuitRequested);
+    EXPECT_FALSE(RestartRequested);
+    EXPECT_EQ(Config->PlayerCount, 3);
+    // The pause page goes back to the mission when there is one.
+    GameKind = 2;
+    MenuActive = true;
+    Menu->ShowPage(PagePause);
+    Press(VkEscape);
+    EXPECT_FALSE(MenuActive);
+    EXPECT_EQ(MenuPage, PagePause);
+    EXPECT_FALSE(Menu->TransitionActive);
+    GameKind = 0;
+    MenuActive = true;
+
+    Menu->ShowPage(PageExit);
     Menu->ShowPage(PageExit);
     Click(Page<TExitPage>(PageExit).Yes.Rect);
     EXPECT_TRUE(QuitRequested);
@@ -379,6 +427,13 @@ TEST_F(MenuTest, YesNoPagesActOnTheFirstButtonAndGoBackOnTheSecondOrEscape)
 TEST_F(MenuTest, PlayersPageOffersWhatTheTableAllows)
 {
     StartMenu({"A1", "A2", "A3", "A4", "A5", "A6"});
+    // A seventh player has no slot, whatever is typed on the create-player page.
+    Menu->ShowPage(PageCreatePlayer);
+    Type("SEVEN");
+    Press(VkReturn);
+    Wait(550);
+    EXPECT_EQ(MenuPage, PageCreatePlayer);
+    EXPECT_EQ(Config->PlayerCount, 6);
     Menu->ShowPage(PagePlayers);
     Frame();
     auto &players = Page<TPlayersPage>(PagePlayers);
@@ -404,6 +459,10 @@ TEST_F(MenuTest, GraphicsApplyLeavesTheWindowSettingsToTheRestart)
     Menu->ShowPage(PageView);
     Frame();
     auto &view = Page<TViewPage>(PageView);
+    // Every size of the table, the desktop's own by its size.
+    const std::string desktop = std::to_string(ScreenWidthMetric() / 2 * 2) + "x" + std::to_string(ScreenHeightMetric() / 2 * 2);
+    EXPECT_EQ(view.Resolution.Items,
+              (std::vector<std::string>{"800x600", "1024x768", "1280x1024", desktop, "320x200", "640x480"}));
     EXPECT_TRUE(view.HasShaders) << "Mesa offers shader objects";
     EXPECT_TRUE(view.Shaders.Enabled);
     Click(view.Resolution.Right.Rect);
@@ -431,6 +490,27 @@ TEST_F(MenuTest, GraphicsApplyLeavesTheWindowSettingsToTheRestart)
     EXPECT_TRUE(RestartRequested);
     EXPECT_EQ(Config->Resolution, 1);
     EXPECT_FALSE(Config->FullScreen);
+}
+
+// A window size beyond the first three (the desktop's, 320 x 200, 640 x 480) is shown as it is and
+// stays through "APPLY".
+TEST_F(MenuTest, GraphicsApplyKeepsEveryWindowSize)
+{
+    for (int index : {3, 4, 5}) {
+        SCOPED_TRACE(index);
+        StartMenu({"Ace"}, 0, [&](TConfig &c) { c.Resolution = index; });
+        Menu->ShowPage(PageView);
+        Frame();
+        auto &view = Page<TViewPage>(PageView);
+        EXPECT_EQ(view.Resolution.Index, index);
+        Click(view.Apply.Rect);
+        EXPECT_EQ(Config->PendingResolution, index);
+        MenuObject.reset();
+        delete Config;
+        Config = nullptr;
+        delete Locale;
+        Locale = nullptr;
+    }
 }
 
 TEST_F(MenuTest, GameOptionsAreStoredOnLeaving)
@@ -535,6 +615,24 @@ TEST_F(MenuTest, TheRussianMenuIsComplete)
                               "HIGH SCORE", "Place", "Name", "Score", "CREDITS", "ENTER COUNTRY", "MUSIC"})
         texts.push_back(Translate(title, 1));
     texts.push_back(Translate("Connection", 2));
+    // The pages of a mission and the network pages.
+    add(Page<TStageCompletePage>(PageStageComplete).Next);
+    add(Page<TLosePage>(PageLose).Restart);
+    add(Page<TLosePage>(PageLose).Exit);
+    add(Page<TWeaponsPage>(PageWeapons).Start);
+    add(Page<TWeaponsPage>(PageWeapons).Back);
+    auto &servers = Page<TServersPage>(PageServers);
+    for (const TButton *b : {&servers.Host, &servers.Join, &servers.Back})
+        add(*b);
+    add(Page<THostPage>(PageHost).Start);
+    auto &pause = Page<TQuestionPage>(PagePause);
+    texts.insert(texts.end(), std::begin(pause.Lines), std::end(pause.Lines));
+    add(pause.Yes);
+    add(pause.No);
+    for (const char *text : {"Grate job!", "AIRCRAFTS", "SHIPS", "ACCURACY", "SCORE", "Game Over", "Click to continue",
+                             "The mission could not be loaded", "No servers", "No multiplayer maps",
+                             "Network games come in a later version", "The network game could not be started"})
+        texts.push_back(Translate(text, 1));
     for (const std::string &text : texts) {
         SCOPED_TRACE(Utf8FromCp1251(text));
         EXPECT_EQ(std::count_if(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }), 0);
@@ -568,19 +666,30 @@ TEST_F(MenuTest, EveryPageDraws)
             WritePng((dir / ("page" + std::to_string(page) + (language ? "_rus" : "") + ".png")).string(), s.w, s.h, rgba);
             const std::uint8_t *corner = s.at(400, 590);
             EXPECT_GT(corner[0] + corner[1] + corner[2], 0) << "no backdrop";
+            const auto caption = std::find_if(std::begin(PageCaptions), std::end(PageCaptions),
+                                              [&](const TPageCaption &c) { return c.Page == page; });
+            ASSERT_NE(caption, std::end(PageCaptions)) << "no caption known for this page";
+            if (!caption->English) {
+                // A picture over the whole virtual screen: most of it differs from the backdrop.
+                Begin2D();
+                Menu->DrawBackground();
+                const TScreen backdrop = ReadScreen();
+                int differing = 0;
+                for (std::size_t i = 0; i < s.rgb.size(); i += 3)
+                    differing += std::abs(s.rgb[i] - backdrop.rgb[i]) + std::abs(s.rgb[i + 1] - backdrop.rgb[i + 1]) > 24;
+                EXPECT_GT(differing, s.w * s.h / 2) << "no picture";
+                continue;
+            }
             if (page != PageConnection) {
                 EXPECT_GT(lime, 200) << "no captions";
             }
             // The page's own caption, in this language and not in the other.
-            const auto caption = std::find_if(std::begin(PageCaptions), std::end(PageCaptions),
-                                              [&](const TPageCaption &c) { return c.Page == page; });
-            ASSERT_NE(caption, std::end(PageCaptions)) << "no caption known for this page";
             const unsigned font = caption->Big ? MenuBigFont : MenuFont;
             const char *shown = language ? caption->Russian : caption->English;
             const char *other = language ? caption->English : caption->Russian;
-            const TCaptionMatch own = MatchCaption(s, shown, font, caption->X, caption->Y, TitleColor);
+            const TCaptionMatch own = MatchCaption(s, shown, font, caption->X, caption->Y, caption->Color);
             EXPECT_TRUE(own.Shown()) << "\"" << shown << "\" is not shown: " << own;
-            const TCaptionMatch wrong = MatchCaption(s, other, font, caption->X, caption->Y, TitleColor);
+            const TCaptionMatch wrong = MatchCaption(s, other, font, caption->X, caption->Y, caption->Color);
             EXPECT_TRUE(wrong.Absent()) << "\"" << other << "\" is shown: " << wrong;
         }
         MenuObject.reset();

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -152,14 +154,25 @@ TEST_F(KeyboardTest, LevelCodesMatchTheLastEightCharacters)
     TCheatCode code;
     EXPECT_EQ(code.Buffer, "        ");
     int found = -1;
-    for (char c : std::string("ZZE378O3AS"))
+    for (char c : "ZZ" + std::string(LevelCodes[0]))
         found = code.Feed(c);
     EXPECT_EQ(found, 0);
-    EXPECT_EQ(code.Buffer, "E378O3AS");
-    for (char c : std::string("SA0023SP"))
+    EXPECT_EQ(code.Buffer, LevelCodes[0]);
+    for (char c : std::string(LevelCodes[15]))
         found = code.Feed(c);
     EXPECT_EQ(found, 15);
     EXPECT_EQ(code.Feed('X'), -1);
+    // The codes are eight keys of the set each, all different; none is the game's name typed.
+    const std::string keys = "ZEPHRONAS0123456789";
+    std::set<std::string> codes;
+    for (const char *c : LevelCodes) {
+        const std::string text = c;
+        EXPECT_EQ(text.size(), 8u);
+        EXPECT_EQ(text.find_first_not_of(keys), std::string::npos) << text;
+        codes.insert(text);
+    }
+    EXPECT_EQ(codes.size(), LevelCodes.size());
+    EXPECT_EQ(codes.count("ZEPHRONA"), 0u);
     // Keys outside the set are not taken from the keyboard.
     Hold({'B', 'Z'});
     code.Update();
