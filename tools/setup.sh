@@ -14,6 +14,7 @@ packages=(
     build-essential cmake pkg-config
     libsdl2-dev libgl1-mesa-dri libglu1-mesa-dev libdevil-dev libpng-dev libfreetype-dev
     libopenal-dev libsndfile1-dev libvorbis-dev libcurl4-openssl-dev espeak-ng
+    libmicrohttpd-dev libsqlite3-dev
     fonts-dejavu-core fonts-liberation2
     libgtest-dev libgmock-dev libbenchmark-dev liblua5.4-dev
     xvfb xauth libxtst-dev xdotool

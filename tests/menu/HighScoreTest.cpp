@@ -22,6 +22,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The score server's table in its plain export: a line per score, "score<TAB>name<TAB>country<TAB>time".
+std::string ScoreTable(const std::filesystem::path &dir)
+{
+    return RunTool(dir, ZEPHRONA_TOOLS_DIR "/scoreserver --export scores.db").Out;
+}
+
 TEST(HighScoreRecord, FieldsInOrderPaddedWithZeros)
 {
     const std::string record = HighScoreRecord("Ace", 1200, "d", "Norway");
@@ -158,12 +164,12 @@ TEST_F(HighScoreTest, TheRecordReachesTheServerExactly)
 
 TEST_F(HighScoreTest, TheScoreServerKeepsTheSubmission)
 {
-    TScoreServer server(Work.Path, Work.Path / "scores.txt");
+    TScoreServer server(Work.Path, Work.Path / "scores.db");
     ASSERT_FALSE(server.Base.empty()) << server.Child.Err();
     ServerAt(server.Base);
     SendHighScore();
     EXPECT_EQ(MenuPage, PageMain);
-    const std::vector<std::string> lines = SplitLines(ReadAll(Work.Path / "scores.txt"));
+    const std::vector<std::string> lines = SplitLines(ScoreTable(Work.Path));
     ASSERT_EQ(lines.size(), 1u) << server.Child.Out();
     EXPECT_EQ(lines[0].substr(0, lines[0].rfind('\t')), "1200\tAce\tNorway");
     std::string page;
@@ -173,12 +179,12 @@ TEST_F(HighScoreTest, TheScoreServerKeepsTheSubmission)
 
 TEST_F(HighScoreTest, AFailedVersionCheckShowsConnectionFailedAndNoSendsBack)
 {
-    TScoreServer server(Work.Path, Work.Path / "scores.txt", true);
+    TScoreServer server(Work.Path, Work.Path / "scores.db", true);
     ASSERT_FALSE(server.Base.empty()) << server.Child.Err();
     ServerAt(server.Base);
     SendHighScore();
     EXPECT_EQ(MenuPage, PageConnectionFail);
-    EXPECT_EQ(ReadAll(Work.Path / "scores.txt"), "");
+    EXPECT_EQ(ScoreTable(Work.Path), "");
     Frame();
     Click(Page<TConnectionFailPage>(PageConnectionFail).No.Rect);
     Wait(550);
@@ -200,12 +206,12 @@ TEST_F(HighScoreTest, ADeadServerFailsWithinTheTimeOutAndRetryWorksOnceItIsBack)
     SendHighScore();
     EXPECT_EQ(MenuPage, PageConnectionFail);
 
-    TScoreServer server(Work.Path, Work.Path / "scores.txt");
+    TScoreServer server(Work.Path, Work.Path / "scores.db");
     ServerAt(server.Base);
     Frame();
     Click(Page<TConnectionFailPage>(PageConnectionFail).Yes.Rect);
     EXPECT_EQ(MenuPage, PageMain);
-    EXPECT_EQ(SplitLines(ReadAll(Work.Path / "scores.txt")).size(), 1u);
+    EXPECT_EQ(SplitLines(ScoreTable(Work.Path)).size(), 1u);
 }
 
 } // namespace

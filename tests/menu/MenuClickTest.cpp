@@ -26,6 +26,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The score server's table in its plain export: a line per score, "score<TAB>name<TAB>country<TAB>time".
+std::string ScoreTable(const std::filesystem::path &dir)
+{
+    return RunTool(dir, ZEPHRONA_TOOLS_DIR "/scoreserver --export scores.db").Out;
+}
+
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::vector<std::string> ReadConfig(const fs::path &path)
@@ -194,7 +200,7 @@ TEST_F(MenuClicks, TheHighScoreTableIsViewedAndCleared)
 // The country page follows a finished campaign; the game opens on it here, as missions come later.
 TEST_F(MenuClicks, AScoreIsSentToTheLocalScoreServer)
 {
-    TScoreServer server(Dir, Dir / "scores.txt");
+    TScoreServer server(Dir, Dir / "scores.db");
     ASSERT_FALSE(server.Base.empty()) << server.Child.Err();
     WriteText(Dir / "Data" / "Menu" / "ScoreServer.txt", server.Base + "\r\n");
     TConfig config;
@@ -209,7 +215,7 @@ TEST_F(MenuClicks, AScoreIsSentToTheLocalScoreServer)
     Sleep(700);
     Click(-120, -40, 1500);   // YES: send
     ExitGame();
-    const std::vector<std::string> lines = SplitLines(ReadAll(Dir / "scores.txt"));
+    const std::vector<std::string> lines = SplitLines(ScoreTable(Dir));
     ASSERT_EQ(lines.size(), 1u) << server.Child.Out();
     EXPECT_EQ(lines[0].substr(0, lines[0].rfind('\t')), "1500\tACE\tNORWAY");
     TConfig saved;
@@ -220,7 +226,7 @@ TEST_F(MenuClicks, AScoreIsSentToTheLocalScoreServer)
 
 TEST_F(MenuClicks, TheSameInTheRussianMenu)
 {
-    TScoreServer server(Dir, Dir / "scores.txt");
+    TScoreServer server(Dir, Dir / "scores.db");
     WriteText(Dir / "Data" / "Menu" / "ScoreServer.txt", server.Base + "\r\n");
     const fs::path shot = Dir / "russian.png";
     Start({"-rus", "-screenshot", shot.string()});
@@ -267,7 +273,7 @@ TEST_F(MenuClicks, TheSameInTheRussianMenu)
     Sleep(700);
     Click(-120, -40, 1500);   // ДА: send
     ExitGame();
-    const std::vector<std::string> lines = SplitLines(ReadAll(Dir / "scores.txt"));
+    const std::vector<std::string> lines = SplitLines(ScoreTable(Dir));
     ASSERT_EQ(lines.size(), 1u) << server.Child.Out();
     EXPECT_EQ(lines[0].substr(0, lines[0].rfind('\t')), "700\tIVAN\tRU");
 }

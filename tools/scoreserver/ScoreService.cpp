@@ -3,23 +3,27 @@
 #include "core/Text.h"
 #include "data/Config.h"
 
+#include <arpa/inet.h>
+#include <sys/random.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace {
 
-constexpr const char *Program = "Zephrona";
-constexpr std::int64_t TicketLife = 600;     // seconds a version check's ticket stays good
-constexpr std::size_t MaxTickets = 10000;    // the oldest go first beyond this
-constexpr std::size_t MaxText = 64;          // bytes of a name or a country
-constexpr std::size_t TableRows = 100;
-
 const std::vector<std::string> RecordKeys = {"type", "name", "score", "key", "p", "add", "z"};
+constexpr const char *PlainText = "text/plain; charset=utf-8";
+
+TReply Text(int status, const std::string &body, const std::string &log = {})
+{
+    return {status, PlainText, body, log};
+}
 
 std::string PercentDecode(const std::string &text)
 {
@@ -33,16 +37,6 @@ std::string PercentDecode(const std::string &text)
             out += text[i] == '+' ? ' ' : text[i];
         }
     }
-    return out;
-}
-
-// Tabs and line breaks would break the storage file's lines.
-std::string Clean(const std::string &text)
-{
-    std::string out = text;
-    for (char &c : out)
-        if (static_cast<unsigned char>(c) < 32)
-            c = ' ';
     return out;
 }
 
@@ -61,13 +55,13 @@ std::string Html(const std::string &text)
     return out;
 }
 
-std::string Date(std::int64_t time)
+std::string Date(std::int64_t time, const char *format)
 {
     const std::time_t t = std::time_t(time);
     std::tm parts{};
     gmtime_r(&t, &parts);
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &parts);
+    std::strftime(text, sizeof text, format, &parts);
     return text;
 }
 
@@ -81,6 +75,51 @@ std::vector<std::string> Split(const std::string &text, char separator)
     if (!text.empty() && text.back() == separator)
         parts.emplace_back();
     return parts;
+}
+
+// Windows-1251 text a player could have typed: no control bytes, no unassigned byte.
+bool Printable(const std::string &text)
+{
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F || b == 0x98)
+            return false;
+    }
+    return true;
+}
+
+// Submitted text in a log line: UTF-8, control bytes and quotes escaped, cut short when long.
+std::string LogText(const std::string &cp1251)
+{
+    std::string text = Utf8FromCp1251(cp1251.substr(0, 80));
+    std::string out = "\"";
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F || c == '"' || c == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", unsigned(b));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + (cp1251.size() > 80 ? "...\"" : "\"");
+}
+
+// A ticket nobody can guess from the ones handed out before it.
+std::string NewTicket()
+{
+    unsigned long long value = 0;
+    for (std::size_t got = 0; got < sizeof value;) {
+        const ssize_t n = getrandom(reinterpret_cast<char *>(&value) + got, sizeof value - got, 0);
+        if (n > 0)
+            got += std::size_t(n);
+        else if (errno != EINTR)
+            throw std::runtime_error(std::string("no random numbers: ") + std::strerror(errno));
+    }
+    char ticket[17];
+    std::snprintf(ticket, sizeof ticket, "%016llX", value);
+    return ticket;
 }
 
 } // namespace
@@ -120,71 +159,74 @@ std::map<std::string, std::string> ParseRecord(const std::string &record)
     return fields;
 }
 
-TScoreService::TScoreService(std::string storageFile, char key, bool closed)
-    : StorageFile(std::move(storageFile)), Key(key), Closed(closed)
+std::string ClientKey(const std::string &address)
 {
-    std::ifstream in(StorageFile, std::ios::binary);
-    for (std::string line; std::getline(in, line);) {
-        const std::vector<std::string> parts = Split(line, '\t');
-        if (parts.size() != 4)
-            continue;
-        TScoreEntry entry;
-        entry.Score = std::atoll(parts[0].c_str());
-        entry.Name = parts[1];
-        entry.Country = parts[2];
-        entry.Time = std::atoll(parts[3].c_str());
-        Entries.push_back(entry);
+    char text[INET6_ADDRSTRLEN];
+    in_addr v4{};
+    if (inet_pton(AF_INET, address.c_str(), &v4) == 1)
+        return inet_ntop(AF_INET, &v4, text, sizeof text);
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, address.c_str(), &v6) != 1)
+        return address;
+    if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+        std::memcpy(&v4, v6.s6_addr + 12, 4);
+        return inet_ntop(AF_INET, &v4, text, sizeof text);
     }
-    std::ofstream probe(StorageFile, std::ios::binary | std::ios::app);
-    if (!probe)
-        throw std::runtime_error("Cannot write the score file \"" + StorageFile + "\"");
+    std::memset(v6.s6_addr + 8, 0, 8);
+    return std::string(inet_ntop(AF_INET6, &v6, text, sizeof text)) + "/64";
 }
 
-TReply TScoreService::Handle(const std::string &target, std::int64_t now)
+TScoreService::TScoreService(const std::string &storage, TScoreRules rules) : Rules(rules), Store(storage) {}
+
+TReply TScoreService::Handle(const std::string &target, std::int64_t now, const std::string &client)
 {
     const std::string path = target.substr(0, target.find('?'));
     const std::map<std::string, std::string> query = ParseQuery(target);
     const auto program = query.find("prg");
     if (path != "/cgi/version.pl" || program == query.end())
-        return {404, "text/plain; charset=utf-8", "ERROR|no such page|"};
-    if (program->second != Program)
-        return {200, "text/plain; charset=utf-8", "ERROR|unknown program|"};
+        return Text(404, "ERROR|no such page|");
+    if (program->second != ScoreProgram)
+        return Text(200, "ERROR|unknown program|");
     if (query.count("version"))
-        return Version(now);
+        return Version(now, client);
     if (query.count("hs")) {
         const auto inf = query.find("inf");
-        return Submit(inf == query.end() ? std::string() : inf->second, now);
+        return Submit(inf == query.end() ? std::string() : inf->second, now, client);
     }
-    if (query.count("show"))
-        return Table();
-    return {400, "text/plain; charset=utf-8", "ERROR|unknown request|"};
+    if (query.count("show")) {
+        const auto page = query.find("page");
+        return Table(page == query.end() ? std::string() : page->second);
+    }
+    return Text(400, "ERROR|unknown request|");
 }
 
-TReply TScoreService::Version(std::int64_t now)
+TReply TScoreService::Version(std::int64_t now, const std::string &client)
 {
-    if (Closed)
-        return {200, "text/plain; charset=utf-8", "CLOSED|the table takes no scores now|"};
-    // Forget tickets that are too old, and the oldest when too many are waiting.
-    for (auto it = Tickets.begin(); it != Tickets.end();)
-        it = now - it->second > TicketLife ? Tickets.erase(it) : std::next(it);
-    while (Tickets.size() >= MaxTickets)
-        Tickets.erase(std::min_element(Tickets.begin(), Tickets.end(),
-                                       [](const auto &a, const auto &b) { return a.second < b.second; }));
-    char ticket[17];
-    std::snprintf(ticket, sizeof ticket, "%016llX", static_cast<unsigned long long>(Random()));
-    Tickets[ticket] = now;
-    return {200, "text/plain; charset=utf-8", std::string("OK|") + Program + "|1|" + std::to_string(now) + "|" + ticket + "|"};
+    if (Rules.Closed)
+        return Text(200, "CLOSED|the table takes no scores now|");
+    try {
+        const std::string ticket = NewTicket();
+        Store.AddTicket(ticket, ClientKey(client), now, Rules.TicketLife);
+        return Text(200, std::string("OK|") + ScoreProgram + "|1|" + std::to_string(now) + "|" + ticket + "|");
+    } catch (const std::exception &e) {
+        return Text(500, "ERROR|the table cannot be reached now|",
+                    Date(now, "%Y-%m-%dT%H:%M:%SZ ") + client + " version check failed: " + e.what());
+    }
 }
 
-TReply TScoreService::Submit(const std::string &inf, std::int64_t now)
+TReply TScoreService::Submit(const std::string &inf, std::int64_t now, const std::string &client)
 {
-    auto refuse = [this](const std::string &reason) {
-        LastError = reason;
-        return TReply{200, "text/plain; charset=utf-8", "ERROR|" + reason + "|"};
-    };
-    if (Closed)
-        return refuse("the table takes no scores now");
+    const std::string stamp = Date(now, "%Y-%m-%dT%H:%M:%SZ ") + client;
     std::map<std::string, std::string> fields;
+    auto refuse = [&](const std::string &reason) {
+        std::string log = stamp + " refused (" + reason + ")";
+        if (!fields.empty())
+            log += " score " + LogText(fields["score"]) + " name " + LogText(fields["name"]) + " country " +
+                   LogText(fields["add"]);
+        return Text(200, "ERROR|" + reason + "|", log);
+    };
+    if (Rules.Closed)
+        return refuse("the table takes no scores now");
     try {
         fields = ParseRecord(DecodeConfigLine(inf));
     } catch (const std::exception &e) {
@@ -192,53 +234,82 @@ TReply TScoreService::Submit(const std::string &inf, std::int64_t now)
     }
     if (fields["type"] != "0")
         return refuse("unknown table type");
-    if (fields["key"] != std::string(1, Key))
+    if (fields["key"] != std::string(1, Rules.Key))
         return refuse("wrong key");
-    const auto ticket = Tickets.find(fields["p"]);
-    if (ticket == Tickets.end() || now - ticket->second > TicketLife)
-        return refuse("no version check before this score");
     const std::string &score = fields["score"];
     if (score.empty() || score.size() > 12 || score.find_first_not_of("0123456789") != std::string::npos)
         return refuse("the score is not a number");
-    if (fields["name"].empty() || fields["name"].size() > MaxText || fields["add"].size() > MaxText)
+    if (std::stoll(score) > Rules.MaxScore)
+        return refuse("the score is above the table's ceiling");
+    const std::string &name = fields["name"], &country = fields["add"];
+    if (name.find_first_not_of(' ') == std::string::npos || name.size() > MaxNameBytes || country.size() > MaxNameBytes)
         return refuse("the name or the country is empty or too long");
-    Tickets.erase(ticket);
+    if (!Printable(name) || !Printable(country))
+        return refuse("the name or the country is not printable text");
 
     TScoreEntry entry;
-    entry.Name = Clean(Utf8FromCp1251(fields["name"]));
-    entry.Country = Clean(Utf8FromCp1251(fields["add"]));
-    entry.Score = std::atoll(score.c_str());
+    entry.Name = Utf8FromCp1251(name);
+    entry.Country = Utf8FromCp1251(country);
+    entry.Score = std::stoll(score);
     entry.Time = now;
-    std::ofstream out(StorageFile, std::ios::binary | std::ios::app);
-    out << entry.Score << '\t' << entry.Name << '\t' << entry.Country << '\t' << entry.Time << '\n';
-    out.flush();
-    if (!out)
-        return refuse("the score could not be kept");
-    Entries.push_back(entry);
-    LastError.clear();
-    return {200, "text/plain; charset=utf-8", "OK|stored|"};
+    try {
+        switch (Store.Submit(entry, fields["p"], ClientKey(client), now, Rules.TicketLife, Rules.PerHour)) {
+        case TScoreStore::TSubmitResult::NoTicket: return refuse("no version check before this score");
+        case TScoreStore::TSubmitResult::TooMany: return refuse("too many scores from this address in the last hour");
+        case TScoreStore::TSubmitResult::Stored: break;
+        }
+    } catch (const std::exception &e) {
+        TReply reply = refuse("the score could not be kept");
+        reply.Log += std::string(": ") + e.what();
+        return reply;
+    }
+    return Text(200, "OK|stored|",
+                stamp + " accepted score " + score + " name " + LogText(name) + " country " + LogText(country));
 }
 
-TReply TScoreService::Table() const
+TReply TScoreService::Table(const std::string &pageText)
 {
-    std::vector<TScoreEntry> sorted = Entries;
-    std::stable_sort(sorted.begin(), sorted.end(), [](const TScoreEntry &a, const TScoreEntry &b) { return a.Score > b.Score; });
-    if (sorted.size() > TableRows)
-        sorted.resize(TableRows);
+    // Page numbers that are no number, or absurdly far, show the first page.
+    long long page = 1;
+    if (!pageText.empty() && pageText.size() <= 9 && pageText.find_first_not_of("0123456789") == std::string::npos)
+        page = std::max(1LL, std::stoll(pageText));
+    const long long first = (page - 1) * Rules.PageSize;
+    std::vector<TScoreEntry> rows;
+    try {
+        rows = Store.Ranked(first, Rules.PageSize + 1);   // one more tells whether a next page exists
+    } catch (const std::exception &e) {
+        return Text(500, "ERROR|the table cannot be read now|", std::string("table failed: ") + e.what());
+    }
+    const bool more = rows.size() > std::size_t(Rules.PageSize);
+    if (more)
+        rows.pop_back();
+
     std::ostringstream html;
     html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Zephrona: Sky Rampart - World high score</title>\n"
             "<style>body{background:#06121a;color:#b8f545;font-family:sans-serif;text-align:center}"
             "h1{color:#dcefff;letter-spacing:.2em}table{margin:auto;border-collapse:collapse;min-width:40em}"
             "th{color:#ffcc4d;border-bottom:2px solid #b8f545;padding:.4em 1em}"
-            "td{padding:.3em 1em;border-bottom:1px solid #20403a}td.n{text-align:right}</style></head>\n"
+            "td{padding:.3em 1em;border-bottom:1px solid #20403a}td.n{text-align:right}"
+            "p.pages a{color:#ffcc4d;margin:0 1em}</style></head>\n"
             "<body><h1>ZEPHRONA: SKY RAMPART</h1><h2>World high score</h2>\n"
             "<table><tr><th>Place</th><th>Name</th><th>Country</th><th>Score</th><th>Date</th></tr>\n";
-    for (std::size_t i = 0; i < sorted.size(); ++i)
-        html << "<tr><td class=\"n\">" << i + 1 << "</td><td>" << Html(sorted[i].Name) << "</td><td>"
-             << Html(sorted[i].Country) << "</td><td class=\"n\">" << sorted[i].Score << "</td><td>" << Date(sorted[i].Time)
-             << "</td></tr>\n";
-    if (sorted.empty())
-        html << "<tr><td colspan=\"5\">No scores yet.</td></tr>\n";
-    html << "</table></body></html>\n";
-    return {200, "text/html; charset=utf-8", html.str()};
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        html << "<tr><td class=\"n\">" << first + (long long)i + 1 << "</td><td>" << Html(rows[i].Name) << "</td><td>"
+             << Html(rows[i].Country) << "</td><td class=\"n\">" << rows[i].Score << "</td><td>"
+             << Date(rows[i].Time, "%Y-%m-%d") << "</td></tr>\n";
+    if (rows.empty())
+        html << "<tr><td colspan=\"5\">" << (page == 1 ? "No scores yet." : "No scores on this page.") << "</td></tr>\n";
+    html << "</table>\n";
+    if (page > 1 || more) {
+        // Relative to the page's own address, so the links also work behind a proxy that moves it.
+        const std::string link = std::string("?prg=") + ScoreProgram + "&amp;show&amp;type=0&amp;page=";
+        html << "<p class=\"pages\">";
+        if (page > 1)
+            html << "<a href=\"" << link << page - 1 << "\">&lsaquo; better scores</a>";
+        if (more)
+            html << "<a href=\"" << link << page + 1 << "\">lower scores &rsaquo;</a>";
+        html << "</p>\n";
+    }
+    html << "</body></html>\n";
+    return {200, "text/html; charset=utf-8", html.str(), {}};
 }
