@@ -50,6 +50,10 @@ constexpr TSwitchHelp SwitchHelp[] = {
     {"-page", "N", "open the menu on page N (for testing pages that missions lead to)"},
     {"-record", "FILE", "record every frame's input and frame time to FILE, to play the same run again"},
     {"-replay", "FILE", "play the run recorded in FILE: its input instead of the keyboard, mouse and pad"},
+    {"-server", "MAP", "host the multiplayer map MAP (a name in Data/Maps/MP, e.g. Atoll.ses) as a dedicated server: no window, no sound, no aircraft; runs until SIGINT or SIGTERM"},
+    {"-connect", "HOST[:PORT]", "join the network game at HOST (port 26100 unless given; [ADDRESS]:PORT for IPv6)"},
+    {"-port", "N", "the TCP port a hosted game listens on (26100 unless given; 0 picks a free one)"},
+    {"-name", "NAME", "the name other players see (the current player's name unless given)"},
     {"-help", "", "print this list and exit"},
 };
 
@@ -102,6 +106,23 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &args)
                     throw TCommandLineError("Switch " + word + " needs a file name");
                 (word == "-record" ? cmd.Record : cmd.Replay) = std::move(file);
             }
+            else if (word == "-server") {
+                cmd.Server = value();
+                if (cmd.Server.empty())
+                    throw TCommandLineError("Switch -server needs a map name");
+            }
+            else if (word == "-connect") {
+                cmd.Connect = value();
+                if (cmd.Connect.empty())
+                    throw TCommandLineError("Switch -connect needs HOST or HOST:PORT");
+            }
+            else if (word == "-name") cmd.Name = value();
+            else if (word == "-port") {
+                const int port = WholeNumber(word, value(), "a port number");
+                if (port > 65535)
+                    throw TCommandLineError("Switch -port needs a port number up to 65535");
+                cmd.Port = port;
+            }
             else if (word == "-frames")
                 cmd.Frames = WholeNumber(word, value(), "a whole number of frames");
             else if (word == "-page")
@@ -110,6 +131,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &args)
                 throw TCommandLineError("Unknown switch \"" + word + "\" (try -help)");
         }
     }
+    if (!cmd.Server.empty() && (!cmd.Connect.empty() || !cmd.Map.empty() || !cmd.Replay.empty() || !cmd.Record.empty()))
+        throw TCommandLineError("Switch -server runs a dedicated server: leave out -connect, -map, -record and -replay");
+    if (!cmd.Connect.empty() && !cmd.Map.empty())
+        throw TCommandLineError("Switch -connect plays the server's map: leave out -map");
     if (!cmd.Replay.empty()) {
         if (!cmd.Record.empty())
             throw TCommandLineError("Switches -record and -replay cannot be used together");

@@ -51,6 +51,10 @@ struct TCommandLine {
     int  Page = -1;          // the menu page to open at start-up; -1: the menu's own choice
     std::string Record;      // write a flight recording of the run to this file
     std::string Replay;      // play this flight recording instead of reading the devices
+    std::string Server;      // host this multiplayer map as a dedicated server (no window)
+    std::string Connect;     // join the network game at HOST[:PORT]
+    std::string Name;        // the player's name in a network game; empty: the current player's
+    int  Port = -1;          // the port a hosted game listens on; -1: the default
 };
 
 struct TCommandLineError : std::runtime_error {

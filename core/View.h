@@ -34,3 +34,27 @@ extern float FarDrawDistance, FadeStartDistance;
 
 // The alpha of an object at Distance from the eye under the two draw distances above.
 float DistanceFade(float distance);
+
+// One view of the world as the update works it out and drawing takes it: where the eye is and how
+// it looks (its model-view and projection), the draw distances, the billboard corners that face
+// the eye, and where it is drawn. Drawing a view publishes it into the globals above for the code
+// that draws; the update publishes the main view again before anything of the simulation reads
+// them, so what a draw leaves there never reaches the simulation.
+struct TView {
+    bool     Valid = false;
+    TVector4 Eye;                       // w = 1
+    float    Yaw = 0, Pitch = 0;        // the camera's heading and pitch, degrees
+    TMatrix4 ModelView = MatrixIdentity();
+    TMatrix4 Projection = MatrixIdentity();
+    float    FarDistance = 10000, FadeStart = 9000;
+    TVector4 Corners[4];                // billboard corner offsets: -R-U, R-U, R+U, -R+U
+    float    Aspect = 4.0f / 3.0f;      // width over height of the picture it is drawn into
+};
+
+// The projection of the game's views: a 60-degree vertical field of view from 1 to 20000 units, as
+// glFrustum builds it.
+TMatrix4 ViewFrustum(float aspect);
+
+// Copies View into the per-frame globals (EyePosition, CameraYaw, CameraPitch, ViewModelView,
+// ViewProjection, FarDrawDistance, FadeStartDistance). Nothing for a view never worked out.
+void PublishView(const TView &view);

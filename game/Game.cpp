@@ -1,4 +1,5 @@
 #include "game/Game.h"
+#include "game/Network.h"
 
 #include "core/Files.h"
 #include "core/Log.h"
@@ -136,7 +137,6 @@ void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
     SoundLib = new TSoundLib();
     // The crosshair: every weapon aims at the world point under the middle of the screen.
     Crosshair = new TCrosshair();
-    CrosshairSeam = Crosshair;
     LogWrite("Loading Controls");
     Keys = new TKeys(AppDir + "keys.cfg");
     // The key state reads the frame's input, which the frame loop fills from the devices or the
@@ -162,12 +162,13 @@ void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
     LogWrite("Loading HUD");
     HUD = new THUD();
     HudSeam = HUD;
-    HudFadeInClock = &HUD->FadeIn;
+    HUD->Fade = &Environment->World.World.Fade;
     InstallObjectDepthTest();
     LogWrite(Cp1251FromUtf8("Загружаются меню"));
     Menu = new TMenu();
     // Escape in flight asks whether to leave for the main menu; the mission waits meanwhile.
     Environment->OnEscape = [] { Menu->ShowPage(PagePause); };
+    InstallNetworkMenu(cmd);
     if (cmd.Page >= 0)
         Menu->ShowPage(cmd.Page);
     FinishRenderStartup();
@@ -200,30 +201,6 @@ bool StartMapMission(const std::string &map)
     MenuActive = false;
     GameKind = 2;
     return true;
-}
-
-// How a mission started with "-map" stands, as one line for whoever started it.
-std::string MissionSummary()
-{
-    const TScriptDataExchange *exchange = Environment->World.Exchange();
-    const char *result = "running";
-    if (exchange && exchange->Result == TMissionResult::Won)
-        result = "won";
-    else if (exchange && exchange->Result == TMissionResult::Lost)
-        result = "lost";
-    const TGamer *gamer = PlayerGamer();
-    const long health = gamer ? std::lround(std::max(0.0f, gamer->Health)) : 0;
-    std::string tasks;
-    static const char *const states[] = {"new", "complete", "failed"};
-    for (int i = 0; exchange && i < exchange->TaskCount(); ++i) {
-        const int state = exchange->Tasks[std::size_t(i)].State;
-        tasks += (i ? "," : "") + std::to_string(i) + ":" + states[state >= 0 && state <= 2 ? state : 0];
-    }
-    char line[256];
-    std::snprintf(line, sizeof line, "mission: %s health=%ld air_kills=%d ship_kills=%d shots=%d hits=%d tasks=", result,
-                  health, PlayerStatistics.AircraftKills, PlayerStatistics.ShipKills, PlayerStatistics.Shots,
-                  PlayerStatistics.Hits);
-    return line + tasks;
 }
 
 // The window title of "-needcursorposition": the aim point, each coordinate rounded to a whole
@@ -347,6 +324,9 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
         CursorClientPos = FrameInput.CursorClient;
         const auto workStart = std::chrono::steady_clock::now();
 
+        // A network game goes on behind the menu, and a client starts flying when its server has
+        // placed its aircraft.
+        NetworkFrame(FrameTime);
         if (MenuActive) {
             MusicFrame(true, Config->MusicVolume);
             Menu->Frame(FrameTime);
@@ -356,7 +336,8 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
             MusicFrame(false, Config->MusicVolume);
             // A mission frame: the environment's update moves the world and touches no GL, the
             // scene's draw changes no simulation state; the HUD draws over it.
-            Environment->Update(FrameTime);
+            Environment->HandleKeys();
+            Environment->Update(FrameTime, Environment->Command());
             Environment->DrawScene();
             RunHud(FrameTime);
         }
@@ -406,12 +387,20 @@ int RunGame(const TCommandLine &cmd)
         KillGLWindow();
         return ExitFailure;
     }
+    if (!run.Connect.empty()) {
+        if (!JoinGame(run.Connect, run.Name)) {
+            KillGLWindow();
+            return ExitFailure;
+        }
+        Menu->ShowPage(PageWait);
+    }
     if (recorder)
         recorder->Begin(TRecordingStart{startSeed, run.Page, run.Map, Keys->BindingsText()});
     TFpsCounter fps;
     RunFrames(run, replay.get(), recorder.get(), fps);
-    if (!run.Map.empty())
-        std::printf("%s\n", MissionSummary().c_str());
+    if (!run.Map.empty() || !run.Connect.empty())
+        std::printf("%s\n", Environment->World.World.Summary().c_str());
+    StopNetworkGame();
     if (ShowFps)
         std::printf("frames: fps=%.1f\n", fps.AverageFps());
     if (run.Profile)

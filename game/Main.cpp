@@ -1,6 +1,7 @@
 // Program entry: reads the command line, runs the game and turns an uncaught error into a report.
 
 #include "game/Game.h"
+#include "game/Network.h"
 #include "core/Log.h"
 #include "core/Text.h"
 
@@ -25,6 +26,8 @@ int main(int argc, char **argv)
     BatchMode = cmd.Batch || ((!x11 || !*x11) && (!wayland || !*wayland));
 
     try {
+        if (!cmd.Server.empty())
+            return RunDedicatedServer(cmd);
         return RunGame(cmd);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", Utf8FromCp1251(e.what()).c_str());

@@ -168,10 +168,9 @@ void TCrosshair::Update()
     Unprojected = UnProject(target, float(px), float(py), ReadDepth(target, px, py));
     Sampled = AsPoint(Unprojected);
 
-    // The middle of the picture: the row half-way down from its top.
-    const int cx = target.Width / 2, cy = target.Height - target.Height / 2 - 1;
-    Unprojected = UnProject(target, float(cx), float(cy), ReadDepth(target, cx, cy));
-    Aim = AsPoint(Unprojected);
+    // The middle of the picture: the mission's sight point.
+    if (const TGamer *gamer = PlayerGamer(); gamer && gamer->SightValid)
+        Aim = AsPoint(gamer->SightPoint);
     const TVector3 reticle = ProjectToScreen(Aim);
     ReticleX = reticle.x;
     ReticleY = reticle.y;

@@ -9,23 +9,23 @@
 // through the view matrices the scene published for the frame (core/View.h).
 
 #include "core/Maths.h"
-#include "sim/Seams.h"
 
 class TGameObject;
 
-class TCrosshair : public TCrosshairSeam {
+class TCrosshair {
 public:
     // Loads the target marks "Data\HUD\target.png" and "Data\HUD\targeting.png" (none without a
     // texture library).
     TCrosshair();
 
     // Where the aim point shows on the screen, in normalised device units.
-    TVector3 Position() const override { return VectorSet3(ReticleX, ReticleY, 0); }
+    TVector3 Position() const { return VectorSet3(ReticleX, ReticleY, 0); }
     // Where the ray through the middle of the screen meets the world this frame.
-    TVector3 AimPoint() const override { return VectorSet3(Aim.x, Aim.y, Aim.z); }
+    TVector3 AimPoint() const { return VectorSet3(Aim.x, Aim.y, Aim.z); }
 
-    // After the scene: samples the depth at the sample point and at the middle of the screen, sets
-    // Aim and the reticle, and follows the player's current target. Nothing without a window.
+    // After the scene: takes Aim from the player aircraft (the mission works out where the ray
+    // through the middle of the view meets the world), places the reticle there, samples the depth
+    // at the sample point and follows the player's current target. Nothing without a window.
     void Update();
     // The current target's health bar above it: a black frame and a bar of the target's health,
     // green above half, yellow above a quarter, red below. Nothing without a live target.

@@ -31,7 +31,6 @@ namespace {
 
 constexpr int TabKey = 9;   // the Tab key itself shows the task list, whatever the bindings say
 constexpr int BlinkTime = 400;   // ms of each half of the HUD's blink
-constexpr int GunSlot = 0, GroundMissileSlot = 1, SpecialSlot = 2, AirMissileSlot = 3;
 constexpr int LocaleFlight = 3;      // the in-flight texts: weapon captions
 constexpr int LocaleMessages = 4;    // the mission's own texts: the indicator's label
 constexpr float IndicatorLabelWidth = 240;   // pixels the indicator's label may take
@@ -139,8 +138,6 @@ THUD::~THUD()
         TimerTextOutput = nullptr;
     if (HudSeam == this)
         HudSeam = nullptr;
-    if (HudFadeInClock == &FadeIn)
-        HudFadeInClock = nullptr;
     if (HUD == this)
         HUD = nullptr;
 }
@@ -186,7 +183,7 @@ void THUD::Draw(int dt)
     DrawRadar(gamer);
     if (Config && Config->CameraView)
         Out2D->DrawImage(CameraTexture, 1 - 312 * sx, -1 + 220 * sy, 1 + 200 * sx, -1 - 36 * sy);
-    if (FadeIn == 0 && gamer && gamer->TakeOffClock < 1 && gamer->HoldClock < 1 && gamer->Health > 0)
+    if ((!Fade || Fade->In == 0) && gamer && gamer->TakeOffClock < 1 && gamer->HoldClock < 1 && gamer->Health > 0)
         DrawFlightSymbols(*gamer);
 
     if (Environment)
@@ -331,33 +328,23 @@ void THUD::DrawReadouts(const TGamer &gamer) const
     glColor4f(1, 1, 1, 1);
 }
 
-void THUD::DrawFades(int dt)
+void THUD::DrawFades(int)
 {
-    // A fade-out ends on a black screen that stays until a fade-in starts, also when it runs out
-    // exactly on a frame's step.
-    if (FadeOut > 0) {
-        FadeOut -= dt;
-        if (FadeOut <= 0) {
-            FadeOut = 0;
-            FadeIn = -1;
-        }
-        Cover(1 - float(FadeOut) / FadeTime);
-    }
-    if (FadeIn >= 1) {
-        FadeIn = std::max(0, FadeIn - dt);
-        Cover(float(FadeIn) / FadeTime);
-    } else if (FadeIn < 0) {
+    // A fade-out ends on a black screen that stays until a fade-in starts.
+    if (!Fade)
+        return;
+    if (Fade->Out > 0)
+        Cover(1 - float(Fade->Out) / FadeTime);
+    if (Fade->In >= 1)
+        Cover(float(Fade->In) / FadeTime);
+    else if (Fade->In < 0)
         Cover(1);
-    }
 }
 
 void HudFrame(int dt)
 {
     if (Crosshair)
         Crosshair->Update();
-    if (Environment)
-        if (TObjectsControl *objects = Environment->World.Objects())
-            objects->UpdateVisibility();
     if (HUD)
         HUD->Draw(dt);
 }

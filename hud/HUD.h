@@ -23,6 +23,8 @@ struct TBarColour {
 };
 TBarColour BarColour(float fraction);
 
+#include "sim/ScreenFade.h"
+
 class THUD : public THudSeam {
 public:
     // Loads the HUD's pictures and fonts, makes the mission's message panel (and points the global
@@ -33,8 +35,6 @@ public:
     THUD(const THUD &) = delete;
     THUD &operator=(const THUD &) = delete;
 
-    void SetFadeIn(int ms) override { FadeIn = ms; }
-    void SetFadeOut(int ms) override { FadeOut = ms; }
     // Label is the script's text, shown as the locale translates it (cut short with "..." when it
     // is wider than the band under the panel).
     void SetIndicator(const int *value, const std::string &label) override;
@@ -50,8 +50,8 @@ public:
     static constexpr int FadeTime = 2000;     // ms of a full fade
     static constexpr float RadarRange = 4500;
 
-    int        FadeIn = 0;    // ms: -1 black until a fade-in starts, above 0 fading in, 0 no fade
-    int        FadeOut = 0;   // ms: above 0 fading out to black
+    // The mission's fades, whose clocks the mission's tick runs; the HUD draws them. Null: none.
+    const TScreenFade *Fade = nullptr;
     TMessanger Messages;
     int        IndicatorTexture = -1, GridTexture = -1, RadarTexture = -1, CameraTexture = -1;
     int        MissileReticle = -1, MissileTargetTexture = -1, BombingTexture = -1, GunReticle = -1;

@@ -67,8 +67,8 @@ TBlipOffset RadarBlipOffset(const TGameObject &player, const TGameObject &object
 
 bool ShowsOnRadar(const TGameObject &object)
 {
-    constexpr int bomb = 2, checkpoint = 4;
-    return object.OnRadar != 0 && object.Category != bomb && (object.Health > 0 || object.Category == checkpoint);
+    using enum TObjectCategory;
+    return object.OnRadar != 0 && object.Category != Bomb && (object.Health > 0 || object.Category == CheckPoint);
 }
 
 TRadar::TRadar()
@@ -116,8 +116,8 @@ void TRadar::Draw(float range, float radius, float centreY, float centreX) const
             }
             if (object->BlinkOnRadar && blinkOn)
                 glColor4f(1, 0.5f, 0, 1);
-            constexpr int missile = 1, bomb = 2;
-            const float size = object->Category == missile || object->Category == bomb ? 1.0f : 5.0f;
+            using enum TObjectCategory;
+            const float size = object->Category == Missile || object->Category == Bomb ? 1.0f : 5.0f;
             const TBlipOffset offset = RadarBlipOffset(*Player, *object, range, radiusPixels);
             DrawBlip(baseX + std::round(offset.x) + 0.5f, baseY + std::round(offset.y) + 0.5f, size, shape);
         }

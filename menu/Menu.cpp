@@ -34,6 +34,7 @@ FSOUND_SAMPLE *ClickSound = nullptr;
 
 std::function<bool(const TServerEntry &)> JoinNetworkGame;
 std::function<bool(const std::string &)>  HostNetworkGame;
+std::function<void()>                     LeaveNetworkGame;
 
 namespace {
 

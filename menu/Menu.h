@@ -117,3 +117,6 @@ extern std::function<bool(const TServerEntry &server)> JoinNetworkGame;
 // network game and host on, the map loaded. True when it runs: the menu then hands the frame to the
 // mission (GameKind 2, MenuActive off).
 extern std::function<bool(const std::string &map)> HostNetworkGame;
+// LeaveNetworkGame: ends the network game being played or joined, if any (leaving a mission from
+// the pause page, or giving up waiting for a server).
+extern std::function<void()> LeaveNetworkGame;

@@ -213,6 +213,8 @@ void TWaitPage::Frame(int, float, float)
     // A game that never starts must not hold the player here: Escape goes back to the servers.
     if (EscapePressed()) {
         Clicked();
+        if (LeaveNetworkGame)
+            LeaveNetworkGame();
         Menu->SetPage(PageServers);
     }
 }

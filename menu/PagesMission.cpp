@@ -134,7 +134,12 @@ void FinishStage(bool atOnce)
 
 TPausePage::TPausePage() : TQuestionPage("Are you sure", "you want", "to exit to main menu?") {}
 
-void TPausePage::OnYes() { Menu->SetPage(PageMain); }
+void TPausePage::OnYes()
+{
+    if (LeaveNetworkGame)
+        LeaveNetworkGame();
+    Menu->SetPage(PageMain);
+}
 
 void TPausePage::OnNo()
 {
@@ -174,7 +179,7 @@ void TStageCompletePage::Frame(int, float cursorX, float cursorY)
         DrawImageIn(PanelTexture, panel);
     else
         DrawPanel(panel);
-    const TPlayerStatistics &s = PlayerStatistics;
+    const TPlayerStatistics &s = *MissionStatistics;
     const TGamePlayer *player = CurrentGamePlayer();
     constexpr float left = -216, middle = 40, right = 216;
     DrawMenuText(Translate("Grate job!", 1), MenuBigFont, 0, ScoreRowY(0), TAlign::Centre, HighlightColor);

@@ -28,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <span>
 
 TEnvironment *Environment = nullptr;
 
@@ -132,6 +133,7 @@ TEnvironment::TEnvironment()
     ShieldShader = std::make_unique<TShieldShader>();
     ShieldShader->Create(ShaderPath("Player\\Shield.fs"), ShaderPath("Player\\Shield.vs"));
     TGamer *gamer = CreatePlayerAircraft();
+    World.World.AddPlayer(gamer);
     LogWrite("Create dynamic camera");
     DynamicCamera = new TDynamicCamera();
     LogWrite("Create camera effects");
@@ -174,46 +176,34 @@ bool TEnvironment::BloomActive() { return FBOAvailable && ShadersAvailable && Co
 
 void TEnvironment::StartMission(const std::string &mission)
 {
-    TGamer *gamer = PlayerGamer();
-    // The aircraft lets go of the old mission's objects before they are freed.
-    if (gamer && World.Objects())
-        gamer->LeaveMission(World.Objects());
-    if (DynamicCamera)
-        DynamicCamera->Reset();
+    // The world lets the aircraft go of the old mission's objects before they are freed, and readies
+    // it and the cameras for the new one.
     World.LoadMap(mission);
     if (Noise)
         Noise->Clear();
-    if (gamer)
-        gamer->Reset(*World.Objects());
-    if (DynamicCamera)
-        DynamicCamera->Objects = World.Objects();
     LastDelta = 0;
 }
 
-void TEnvironment::Update(int dt)
+void TEnvironment::Update(int dt, const TPlayerCommand &command)
 {
     const auto start = std::chrono::steady_clock::now();
     LastDelta = dt;
-    TGamer *gamer = PlayerGamer();
-    if (gamer)
-        EyePosition = gamer->Position;
-
-    if (gamer)
+    if (TGamer *gamer = PlayerGamer())
         ListenerPlace = gamer->Position;
     if (SoundLib)
         SoundLib->UpdateListener();
-    // The world: the clock, the script, the objects, the sky; the tracers, particles and the timer
-    // age with it.
-    World.Update(dt);
-    if (gamer)
-        gamer->Update(dt);
-    if (DynamicCamera)
-        DynamicCamera->Tick(dt);
-    if (CameraShaking)
-        CameraShaking->Tick(dt);
+    // The world's tick: the clock, the script, the objects, the player flown by the command, the
+    // cameras, the views; then the clouds drift and the sea's marks fade.
+    World.World.Aspect = WindowAspect();
+    World.Tick(dt, std::span<const TPlayerCommand>(&command, 1));
     if (Noise)
         Noise->Update(dt);
+    if (Profile.Measure)
+        Profile.Update += Milliseconds(std::chrono::steady_clock::now() - start);
+}
 
+void TEnvironment::HandleKeys()
+{
     if (Keys && Keys->IsDown(EscapeKey)) {
         Keys->Release(EscapeKey);
         MenuActive = true;
@@ -225,45 +215,31 @@ void TEnvironment::Update(int dt)
         if (Config)
             Config->CameraMode = Config->CameraMode == 0 ? 1 : 0;
     }
-    // A network game's server or client tick joins here with the network layer.
-    if (Profile.Measure)
-        Profile.Update += Milliseconds(std::chrono::steady_clock::now() - start);
 }
 
-void TEnvironment::ApplyPerspective(float aspect)
+TPlayerCommand TEnvironment::Command() const
 {
-    // A 60-degree vertical field of view from 1 to 20000 units.
-    const double nearPlane = 1.0, farPlane = 20000.0;
-    const double top = nearPlane * std::tan(30.0 * 3.14159265358979323846 / 180.0), right = top * aspect;
+    return CommandFromInput(Keys, CursorClientPos, ScreenWidth, ScreenHeight, PadState(), Config && Config->InvertMouse);
+}
+
+void TEnvironment::ApplyView(const TView &view)
+{
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-right, right, -top, top, nearPlane, farPlane);
-    glGetFloatv(GL_PROJECTION_MATRIX, ViewProjection.m);
+    glLoadMatrixf(view.Projection.m);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    glLoadMatrixf(view.ModelView.m);
+    PublishView(view);
+    DrawnView = view;
 }
 
-void TEnvironment::ApplyMainCamera()
-{
-    TGamer *gamer = PlayerGamer();
-    if (gamer)
-        gamer->Camera.Apply(World.Objects());
-    const TMatrix4 view = CameraShaking && CurrentCamera ? CameraShaking->Apply(CurrentCamera->ModelView)
-                                                         : (CurrentCamera ? CurrentCamera->ModelView : MatrixIdentity());
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(view.m);
-    ViewModelView = view;
-}
-
-void TEnvironment::BeginMainView(bool intoEffects)
+void TEnvironment::BeginMainView(const TView &view, bool intoEffects)
 {
     if (intoEffects)
         glViewport(0, 0, EffectBufferSize, EffectBufferSize);
     else
         WindowViewport();
-    ApplyPerspective(WindowAspect());
     glEnable(GL_DEPTH_TEST);
-    ApplyMainCamera();
+    ApplyView(view);
 }
 
 void TEnvironment::DrawSkies(const TVector3 &centre)
@@ -288,9 +264,9 @@ void TEnvironment::DrawSkies(const TVector3 &centre)
     glPopMatrix();
 }
 
-void TEnvironment::DrawReflection()
+void TEnvironment::DrawReflection(const TView &view)
 {
-    const TVector3 centre = VectorSet3(EyePosition.x, EyePosition.y, 0);
+    const TVector3 centre = VectorSet3(view.Eye.x, view.Eye.y, 0);
     DrawSkies(centre);
     glPushMatrix();
     glScalef(1, 1, -1);
@@ -326,6 +302,9 @@ void TEnvironment::Stage(double &into)
 
 void TEnvironment::DrawScene()
 {
+    const TView &view = World.World.MainView;
+    if (!view.Valid)
+        return;
     const bool haze = HazeActive() && Haze[0] && Haze[1];
     const bool bloom = BloomActive() && Bloom;
     if (Profile.Measure) {
@@ -348,8 +327,8 @@ void TEnvironment::DrawScene()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     // The reflection: the sky and the world mirrored in the sea plane.
-    BeginMainView(haze);
-    DrawReflection();
+    BeginMainView(view, haze);
+    DrawReflection(view);
     Stage(Profile.Reflection);
 
     // The sea over it, then its ripple.
@@ -373,7 +352,7 @@ void TEnvironment::DrawScene()
     // The main pass.
     if (haze)
         Haze[0]->BeginScene();
-    BeginMainView(haze);
+    BeginMainView(view, haze);
     glDepthMask(GL_TRUE);
     DrawSeaMarks();
     glDisable(GL_CLIP_PLANE0);
@@ -406,8 +385,11 @@ void TEnvironment::DrawScene()
     WindowViewport();
     glEnable(GL_DEPTH_TEST);
 
-    if (Config && Config->CameraView)
-        DrawSmallView();
+    if (Config && Config->CameraView && World.World.SmallView.Valid)
+        DrawSmallView(World.World.SmallView);
+    // What is drawn over the scene (the HUD's markers) sees through the main view.
+    PublishView(view);
+    DrawnView = view;
     Stage(Profile.Small);
     glDisable(GL_FOG);
 }
@@ -420,17 +402,8 @@ void TEnvironment::DrawSeaMarks()
         Water->DrawDepth();
 }
 
-void TEnvironment::DrawSmallView()
+void TEnvironment::DrawSmallView(const TView &view)
 {
-    TGamer *gamer = PlayerGamer();
-    if (!DynamicCamera || !gamer)
-        return;
-    // The main view stays published for what is drawn after the scene (the HUD's markers).
-    const TMatrix4 mainView = ViewModelView, mainProjection = ViewProjection;
-    const TVector4 mainEye = EyePosition;
-    const float yaw = CameraYaw, pitch = CameraPitch, farDistance = FarDrawDistance, fadeStart = FadeStartDistance;
-    TCamera *mainCamera = CurrentCamera;
-
     // Only the small view's own corner of the depth buffer is cleared: the rest keeps the main
     // view's depth for whatever looks at it after the scene.
     const int smallView[4] = {Viewport[2] - 252, 30, 220, 170};
@@ -441,26 +414,14 @@ void TEnvironment::DrawSmallView()
     const double sea[4] = {0, 0, 1, 0};
     glClipPlane(GL_CLIP_PLANE0, sea);
     glViewport(smallView[0], smallView[1], smallView[2], smallView[3]);
-    ApplyPerspective(1.6f);
     glEnable(GL_DEPTH_TEST);
-    DynamicCamera->Render(World.Objects(), gamer->View());
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(DynamicCamera->View.ModelView.m);
-    DrawSkies(VectorSet3(DynamicCamera->View.Position.x, DynamicCamera->View.Position.y, 0));
+    ApplyView(view);
+    DrawSkies(VectorSet3(view.Eye.x, view.Eye.y, 0));
     if (Water)
         Water->Draw();
     DrawSeaMarks();
     DrawWorld(true);
-
     WindowViewport();
-    ViewModelView = mainView;
-    ViewProjection = mainProjection;
-    EyePosition = mainEye;
-    CameraYaw = yaw;
-    CameraPitch = pitch;
-    FarDrawDistance = farDistance;
-    FadeStartDistance = fadeStart;
-    CurrentCamera = mainCamera;
 }
 
 void TEnvironment::DrawWorld(bool drawObjects)

@@ -5,7 +5,9 @@
 // Each mission frame the game calls Update (the world moves; no GL) and then DrawScene (the frame
 // is drawn; no simulation state changes).
 
+#include "core/View.h"
 #include "render/WorldMap.h"
+#include "sim/Command.h"
 
 #include <chrono>
 #include <functional>
@@ -46,9 +48,9 @@ public:
     // caller and leaves no mission loaded.
     void StartMission(const std::string &mission);
 
-    // One mission frame of Dt ms: the world, the player, the cameras, decals, then Escape and the
-    // camera key. Touches no GL.
-    void Update(int dt);
+    // One mission frame of Dt ms: the world's tick with the local pilot's Command (the world, the
+    // player, the cameras, the views), then the sea's decals. Touches no GL.
+    void Update(int dt, const TPlayerCommand &command);
     // Draws the frame: fog, the sea's reflection, the sea, the world, the heat haze, the bloom and
     // the small camera, in that order.
     void DrawScene();
@@ -73,16 +75,24 @@ public:
     TFrameProfile Profile;
     // What Escape does besides handing the frame to the menu (the menu forgets its pending choice).
     std::function<void()> OnEscape;
+    // Before a mission frame: Escape hands the frame to the menu, the camera key switches the chase
+    // camera's roll.
+    void HandleKeys();
+    // The local pilot's command of this frame, from the frame's input as the key state, the cursor
+    // and the pad read it.
+    TPlayerCommand Command() const;
+    // The view drawn last (the main view once the scene is drawn).
+    TView DrawnView;
 
 private:
-    void ApplyPerspective(float aspect);
-    void ApplyMainCamera();
+    // Loads View's matrices and publishes it for the code that draws.
+    void ApplyView(const TView &view);
     // The player's view of this frame: into the screen effects' 1024 x 1024 buffer or the window,
-    // the perspective, depth test on, the camera with its shake.
-    void BeginMainView(bool intoEffects);
+    // depth test on, View's matrices.
+    void BeginMainView(const TView &view, bool intoEffects);
     void DrawSkies(const TVector3 &centre);
-    void DrawReflection();
-    void DrawSmallView();
+    void DrawReflection(const TView &view);
+    void DrawSmallView(const TView &view);
     // The splash decals on the sea, then the sea plane into the depth buffer, so what lies below
     // the surface is hidden from the world drawn next.
     void DrawSeaMarks();

@@ -50,8 +50,8 @@ bool InViewVolume(const TGameObject &object)
 {
     if (!object.Model || object.Dead || object.Health <= 0)
         return true;
-    const int kind = const_cast<TGameObject &>(object).TargetClass();
-    if (kind < 2 && object.Category != 5)
+    const TTargetClass kind = const_cast<TGameObject &>(object).TargetClass();
+    if (kind == TTargetClass::None && object.Category != TObjectCategory::Island)
         return true;
     const float radius = object.Model->Radius;   // about the model's origin, the object's position
     for (const float *plane : ViewPlanes)
@@ -95,9 +95,9 @@ void TWorldMap::LoadMap(const std::string &missionFile)
     Loaded = true;
 }
 
-void TWorldMap::Update(int dt)
+void TWorldMap::Tick(int dt, std::span<const TPlayerCommand> commands)
 {
-    World.Update(dt);
+    World.Tick(dt, commands);
     if (Sky)
         Sky->Update(dt);
 }

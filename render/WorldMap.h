@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 class TObjectsControl;
@@ -25,8 +26,9 @@ public:
     // loading screen six times on the way. A script error passes to the caller and leaves no mission
     // loaded.
     void LoadMap(const std::string &missionFile);
-    // One frame of Dt ms: the world (script, objects, tracers, particles, timer), then the sky.
-    void Update(int dt);
+    // One frame of Dt ms: the world's tick with the pilots' commands, then the clouds drift.
+    void Tick(int dt, std::span<const TPlayerCommand> commands);
+    void Update(int dt) { Tick(dt, {}); }
     // The mission's objects, lit by the sun.
     void Draw();
 

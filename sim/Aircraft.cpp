@@ -16,8 +16,6 @@ namespace {
 constexpr float Pi = std::numbers::pi_v<float>;
 constexpr float Degrees = Pi / 180.0f;
 
-constexpr int IslandCategory = 5;
-
 // Where missiles and guns aim: the centre of the target's bounding box in the world, worked out
 // afresh rather than taken from the last drawn frame (a run without a window never projects).
 TVector3 AimPoint(const TGameObject &target)
@@ -50,10 +48,8 @@ void PlaceProbe(TCollisionData &data, const TVector4 &position, float radius)
 
 TAircraft::TAircraft(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles,
                      const std::string &model, const std::string &deadModel)
-    : TUnit(objects), DeadAnimation(deadModel, &objects)
+    : TUnit(objects, {.Position = position, .Rotation = angles}), DeadAnimation(deadModel, &objects)
 {
-    Position = VectorSet4(position.x, position.y, position.z, 0);
-    Rotation = VectorSet4(angles.x, angles.y, angles.z, 0);
     Model = LoadUnitModel(model);
 }
 
@@ -159,19 +155,12 @@ void TCraftSu25::Update(int dt)
     UpdateEngines(dt, false);
 }
 
-void TCraftSu25::WriteState(TByteWriter &message)
+void TCraftSu25::DescribeState(TStateIO &io)
 {
-    WriteStateHead(message, *this, ClassCraftSu25);
-    WriteUnitTail(message, *this);
-    message.Int(BombClock);
-}
-
-void TCraftSu25::ReadState(TByteReader &message)
-{
-    if (!ReadStateHead(message, *this, ClassCraftSu25))
+    if (!io.Head(*this, ClassCraftSu25))
         return;
-    ReadUnitTail(message, *this, &Objects);
-    BombClock = message.Int();
+    io.UnitTail(*this, &Objects);
+    io.Int(BombClock);
 }
 
 // ---- The early-warning aircraft -----------------------------------------------------------------
@@ -198,29 +187,17 @@ void TCraftAvax::Update(int dt)
     Fly(dt);
 }
 
-void TCraftAvax::WriteState(TByteWriter &message)
+void TCraftAvax::DescribeState(TStateIO &io)
 {
-    // The unarmed aircraft sends no weapon switch.
-    WriteStateHead(message, *this, ClassCraftAvax);
-    message.Short(std::int16_t(Target ? Target->Id : 0));
-    message.Byte(OnRadar);
-    message.Int(Order);
-    message.Float(OrderData);
-    message.Byte(Targetable);
-    message.Byte(BlinkOnRadar);
-}
-
-void TCraftAvax::ReadState(TByteReader &message)
-{
-    if (!ReadStateHead(message, *this, ClassCraftAvax))
+    if (!io.Head(*this, ClassCraftAvax))
         return;
-    const std::uint16_t target = std::uint16_t(message.Short());
-    Target = target != 0 ? Objects.FindById(target) : nullptr;
-    OnRadar = message.Byte();
-    Order = message.Int();
-    OrderData = message.Float();
-    Targetable = message.Byte();
-    BlinkOnRadar = message.Byte();
+    // The unit tail without the weapon switch: the unarmed aircraft sends none.
+    io.Target(Target, &Objects);
+    io.Byte(OnRadar);
+    io.Int(Order);
+    io.Float(OrderData);
+    io.Byte(Targetable);
+    io.Byte(BlinkOnRadar);
 }
 
 // ---- The fighter --------------------------------------------------------------------------------
@@ -315,33 +292,25 @@ void TCraftGAS1::Draw()
     device.PopTransform();
 }
 
-void TCraftGAS1::WriteState(TByteWriter &message)
+void TCraftGAS1::DescribeState(TStateIO &io)
 {
-    WriteStateHead(message, *this, ClassCraftGAS1);
-    WriteUnitTail(message, *this);
-    message.Int(FlashClock);
-}
-
-void TCraftGAS1::ReadState(TByteReader &message)
-{
-    if (!ReadStateHead(message, *this, ClassCraftGAS1))
+    if (!io.Head(*this, ClassCraftGAS1))
         return;
-    ReadUnitTail(message, *this, &Objects);
-    FlashClock = message.Int();
+    io.UnitTail(*this, &Objects);
+    io.Int(FlashClock);
 }
 
 // ---- The air-to-air missile ---------------------------------------------------------------------
 
 TAirToAirRocket::TAirToAirRocket(TObjectsControl &objects, const TVector3 &position, const TVector3 &direction)
-    : TUnit(objects)
+    : TUnit(objects, {.Position = position,
+                      .Rotation = direction,
+                      .Name = "missile",
+                      .OnRadar = 1,
+                      .Category = TObjectCategory::Missile})
 {
-    Position = VectorSet4(position.x, position.y, position.z, 0);
-    Rotation = VectorSet4(direction.x, direction.y, direction.z, 0);
     WrapHeading();
     Model = LoadUnitModel("Data\\Models\\Misc\\Rocket.otm");
-    Category = 1;
-    OnRadar = 1;
-    Name = "missile";
     Smoke = MakeEmitter<TManualEmitter>("Data\\Effects\\Simple White Smoke.dps", 1.0f);
     Flame = MakeEmitter<TPointEmitter>("Data\\Effects\\Missile.dps", 1.0f);
     Explosion = MakeEmitter<TEmitter>("Data\\Effects\\Explosion 2.dps", 1.5f);
@@ -457,33 +426,22 @@ void TAirToAirRocket::Draw()
         DrawModel();
 }
 
-void TAirToAirRocket::WriteState(TByteWriter &message)
+void TAirToAirRocket::DescribeState(TStateIO &io)
 {
-    WriteStateHead(message, *this, ClassAirToAirRocket);
-    WriteUnitTail(message, *this);
-    message.Int(Lifetime);
-    message.Short(std::int16_t(Round16(Speed)));
-}
-
-void TAirToAirRocket::ReadState(TByteReader &message)
-{
-    if (!ReadStateHead(message, *this, ClassAirToAirRocket))
+    if (!io.Head(*this, ClassAirToAirRocket))
         return;
-    ReadUnitTail(message, *this, &Objects);
-    Lifetime = message.Int();
-    Speed = float(std::uint16_t(message.Short()));
+    io.UnitTail(*this, &Objects);
+    io.Int(Lifetime);
+    io.Round16(Speed);
 }
 
 // ---- The bomb -----------------------------------------------------------------------------------
 
-TBomb::TBomb(TObjectsControl &objects, const TVector3 &position, const TVector3 &direction) : TUnit(objects)
+TBomb::TBomb(TObjectsControl &objects, const TVector3 &position, const TVector3 &direction)
+    : TUnit(objects, {.Position = position, .Rotation = direction, .Name = "bomb", .Category = TObjectCategory::Bomb})
 {
-    Position = VectorSet4(position.x, position.y, position.z, 0);
-    Rotation = VectorSet4(direction.x, direction.y, direction.z, 0);
     WrapHeading();
     Model = LoadUnitModel("Data\\Models\\Misc\\Bomb2.otm");
-    Category = 2;
-    Name = "bomb";
     Explosion = MakeEmitter<TEmitter>("Data\\Effects\\bomb_Explosion.dps", 1.0f);
     if (Explosion)
         Explosion->PlayOnce = true;
@@ -514,7 +472,7 @@ void TBomb::Update(int dt)
     if (Objects.Collide(Collision, false)) {
         TGameObject *hit = Collision.HitObject;
         // Only its own target and the islands stop a bomb; it passes by the ships around.
-        if (!Aimed || hit == Target || hit->Category == IslandCategory) {
+        if (!Aimed || hit == Target || hit->Category == TObjectCategory::Island) {
             ExplosionClock = ExplosionTime;
             PlaySoundAt("Data\\Sounds\\Shoot_bomb_Explosion.wav", Position, 100, 400);
             const bool wasAlive = hit->Health > 0;
@@ -544,19 +502,11 @@ void TBomb::Draw()
         DrawModel();
 }
 
-void TBomb::WriteState(TByteWriter &message)
+void TBomb::DescribeState(TStateIO &io)
 {
-    WriteStateHead(message, *this, ClassBomb);
-    WriteUnitTail(message, *this);
-    message.Int(ExplosionClock);
-    message.Float(ForwardSpeed);
-}
-
-void TBomb::ReadState(TByteReader &message)
-{
-    if (!ReadStateHead(message, *this, ClassBomb))
+    if (!io.Head(*this, ClassBomb))
         return;
-    ReadUnitTail(message, *this, &Objects);
-    ExplosionClock = message.Int();
-    ForwardSpeed = message.Float();
+    io.UnitTail(*this, &Objects);
+    io.Int(ExplosionClock);
+    io.Float(ForwardSpeed);
 }

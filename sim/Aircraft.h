@@ -29,7 +29,7 @@
 // that fades with distance.
 class TAircraft : public TUnit {
 public:
-    int TargetClass() override { return 2; }
+    TTargetClass TargetClass() override { return TTargetClass::Aircraft; }
     // The model faded by its distance from the eye; the wreck once the aircraft is dying.
     void Draw() override;
 
@@ -69,8 +69,7 @@ public:
     TCraftSu25(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles);
 
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     TAIBomber AI;
     int       BombClock = 0;   // ms until the next drop may come
@@ -82,8 +81,7 @@ public:
     TCraftAvax(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles);
 
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     TAIBomber AI;
 };
@@ -97,8 +95,7 @@ public:
     void Update(int dt) override;
     // The aircraft, with the gun's flame at "Gun_1" while it fires.
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     static constexpr float MinAltitude = 676, MaxAltitude = 2676;
 
@@ -120,8 +117,7 @@ public:
 
     void Update(int dt) override;
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     static constexpr int EndTime = 5000;   // ms from giving up or exploding to the end
 
@@ -155,8 +151,7 @@ public:
 
     void Update(int dt) override;
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     static constexpr int ExplosionTime = 4000;   // ms the blast plays before the bomb ends
 

@@ -46,6 +46,40 @@ TCamera::TCamera()
 
 void TCamera::Apply(const TObjectsControl *objects)
 {
+    Place(objects);
+    Publish();
+}
+
+void TCamera::Publish()
+{
+    // Particles turn their quads by -yaw about z and -pitch about x, which faces them to this eye
+    // when yaw and pitch are the camera's heading and pitch.
+    CurrentCamera = this;
+    ViewModelView = ModelView;
+    EyePosition = VectorSet4(Position.x, Position.y, Position.z, 1);
+    CameraYaw = Heading;
+    CameraPitch = Pitch;
+}
+
+TView TCamera::MakeView(const TMatrix4 &modelView, float aspect, float farDistance, float fadeStart) const
+{
+    TView view;
+    view.Valid = true;
+    view.Eye = VectorSet4(Position.x, Position.y, Position.z, 1);
+    view.Yaw = Heading;
+    view.Pitch = Pitch;
+    view.ModelView = modelView;
+    view.Projection = ViewFrustum(aspect);
+    view.Aspect = aspect;
+    view.FarDistance = farDistance;
+    view.FadeStart = fadeStart;
+    for (int i = 0; i < 4; ++i)
+        view.Corners[i] = Corners[i];
+    return view;
+}
+
+void TCamera::Place(const TObjectsControl *objects)
+{
     // The turn, as the graphics library would build it from the identity: pitch about x, then -roll
     // about y, then heading about z, each multiplied on the right. Kept as row vectors use it: a point
     // is turned by heading first and by pitch last.
@@ -78,14 +112,6 @@ void TCamera::Apply(const TObjectsControl *objects)
     Corners[1] = VectorSet4(r.x - u.x, r.y - u.y, r.z - u.z, 0);
     Corners[2] = VectorSet4(r.x + u.x, r.y + u.y, r.z + u.z, 0);
     Corners[3] = VectorSet4(-r.x + u.x, -r.y + u.y, -r.z + u.z, 0);
-
-    // Particles turn their quads by -yaw about z and -pitch about x, which faces them to this eye
-    // when yaw and pitch are the camera's heading and pitch.
-    CurrentCamera = this;
-    ViewModelView = ModelView;
-    EyePosition = VectorSet4(Position.x, Position.y, Position.z, 1);
-    CameraYaw = Heading;
-    CameraPitch = Pitch;
 }
 
 // ---- The dynamic camera -------------------------------------------------------------------------
@@ -139,6 +165,14 @@ void TDynamicCamera::Tick(int dt)
 
 void TDynamicCamera::Render(const TObjectsControl *objects, const TPlayerView &player)
 {
+    Place(objects, player);
+    View.Publish();
+    FarDrawDistance = FarDistance;
+    FadeStartDistance = FadeStart;
+}
+
+void TDynamicCamera::Place(const TObjectsControl *objects, const TPlayerView &player)
+{
     Objects = objects;
     if (Mode != 0 && Mode != 3 && !Exists(Subject)) {
         Mode = 0;
@@ -182,13 +216,13 @@ void TDynamicCamera::Render(const TObjectsControl *objects, const TPlayerView &p
         View.Roll = -player.Bank;
     }
 
-    View.Apply(objects);
+    View.Place(objects);
 
     int range = Config ? Config->ViewDistance : 1;
     if (range < 0 || range > 3)
         range = 1;
-    FarDrawDistance = SmallViewRange[range];
-    FadeStartDistance = SmallViewRange[range] * FadeStartShare;
+    FarDistance = SmallViewRange[range];
+    FadeStart = SmallViewRange[range] * FadeStartShare;
 }
 
 // ---- The shake ----------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 // victim, the wreck of the player) and otherwise looks back from the cockpit; and the shake that
 // jolts the scene when something blows up close by.
 
+#include "core/View.h"
 #include "sim/GameObjects.h"
 
 class TObjectsControl;
@@ -22,6 +23,13 @@ public:
     // (sin h cos(p + 90), cos h cos(p + 90), -sin(p + 90)), the way an aircraft with pitch p and
     // heading h flies.
     void Apply(const TObjectsControl *objects);
+    // Apply without publishing: Position pushed clear, Corners and ModelView built.
+    void Place(const TObjectsControl *objects);
+    // Publishes the view Place built (CurrentCamera and the globals of core/View.h).
+    void Publish();
+    // The view Place built, seen through ModelView (the built one, or it shaken), for a picture of
+    // Aspect with the given draw distances.
+    TView MakeView(const TMatrix4 &modelView, float aspect, float farDistance, float fadeStart) const;
 
     TVector4 Corners[4];         // billboard corner offsets: -R-U, R-U, R+U, -R+U
     TVector4 Position;
@@ -54,11 +62,14 @@ public:
     // Places View for this frame (Player gives the rear view of modes 0 and 3) and applies it; sets
     // the small view's draw distances from the view-range option. Keeps Objects as the list.
     void Render(const TObjectsControl *objects, const TPlayerView &player);
+    // Render without publishing: View placed, FarDistance and FadeStart set.
+    void Place(const TObjectsControl *objects, const TPlayerView &player);
 
     int          Mode = 0;       // 0 rear view, 1 and 2 show an object, 3 as 0, 4 ride with a missile
     int          Clock = 0;      // ms
     TGameObject *Subject = nullptr;
     TCamera      View;
+    float        FarDistance = 10000, FadeStart = 9000;   // the small view's draw distances
     // The mission's object list, through which Focus and Tick tell whether the subject still exists
     // before they look at it (a subject may be freed between two frames). Without a list no subject
     // counts as existing.

@@ -10,6 +10,7 @@
 #include "sim/Cameras.h"
 #include "sim/GameObjects.h"
 #include "sim/Ground.h"
+#include "sim/ScreenFade.h"
 #include "sim/Player.h"
 #include "sim/Seams.h"
 #include "sim/Ships.h"
@@ -44,8 +45,6 @@ enum TObjectType : int {
 constexpr int DestroyerWreckType = DestroyerType;   // "CreateStaticDead" places a destroyer's hull
 constexpr int BomberWreckType = DeadSu25Type;       // and a bomber's wreck
 
-constexpr int BuildingCategory = 6;
-constexpr int IslandCategory = 5;
 constexpr float IslandHealth = 1000000.0f;      // ten times its full health: nothing sinks an island
 constexpr float IslandMaxHealth = 100000.0f;
 
@@ -81,9 +80,8 @@ void PlayAt(const std::string &path, const TVector3 &position, float minDistance
     SoundLib->Play3D(SoundLib->LoadSample(path, false), position, minDistance, maxDistance, SoundVolume());
 }
 
-// The object of a "CreateObject" type with the flags the type gives it (Targetable, IsGround and a
-// building's Category); null for the types that make nothing (the wreck-only types and any number
-// outside the table).
+// The object of a "CreateObject" type; null for the types that make nothing (the wreck-only types
+// and any number outside the table).
 TGameObject *MakeObject(TObjectsControl &objects, int type, int side, const TVector3 &position,
                         const TVector3 &angles, const std::string &text)
 {
@@ -91,7 +89,6 @@ TGameObject *MakeObject(TObjectsControl &objects, int type, int side, const TVec
     switch (type) {
     case BuildingType:
         object = new TBuildingStatic(objects, "Data\\Models\\Buildings\\" + text, position, angles);
-        object->Category = BuildingCategory;
         break;
     case CarrierType:
         object = new TCarrier(objects, position, TVector3{});   // a carrier always lies square
@@ -138,9 +135,6 @@ TGameObject *MakeObject(TObjectsControl &objects, int type, int side, const TVec
     default:   // DeadSu25Type, CheckPointType and unknown numbers
         return nullptr;
     }
-    const bool aircraft = type == BomberType || type == InterceptorType || type == AvaxType;
-    object->Targetable = type == EmptyObjectType ? 0 : 1;
-    object->IsGround = aircraft ? 0 : 1;
     return object;
 }
 
@@ -151,13 +145,12 @@ void PlaceReloadMarker(TObjectsControl &objects, const TVector3 &position, int s
     auto *marker = new TDeadStaticObject(objects, AppDir + ReloadMarkerModel, position, 0, 0);
     marker->Marker = 1;
     marker->Unlit = 1;
-    marker->Side = side;
-    marker->SetHealth(0);
-    marker->MaxHealth = 1.0f;
-    marker->Dead = 0;
-    marker->RefCount = 1;
-    marker->Name = "Reload string";
-    marker->Targetable = 0;
+    StampObject(*marker, {.Side = side,
+                          .Health = 0,
+                          .MaxHealth = 1.0f,
+                          .Name = "Reload string",
+                          .Targetable = 0,
+                          .Held = true});
     objects.Add(marker);
 }
 
@@ -181,14 +174,19 @@ void CreateObject(TScriptDataExchange &exchange, const TScriptCommand &c)
     if (!object)
         return;
     objects.Add(object);
+    // Every unit the script makes is a target but the empty marker, stands on the ground or the sea
+    // but the aircraft, and is held by its group.
     const float health = float(IntArg(c, 3));
-    object->Side = side;
-    object->SetHealth(health);
-    object->MaxHealth = health;
-    object->Dead = 0;
-    object->RefCount = 1;
-    object->Name = text.substr(0, MaxObjectNameLength);
-    object->OnRadar = 1;
+    const bool aircraft = type == BomberType || type == InterceptorType || type == AvaxType;
+    StampObject(*object, {.Side = side,
+                          .Health = health,
+                          .MaxHealth = health,
+                          .Name = text,
+                          .OnRadar = 1,
+                          .Targetable = std::uint8_t(type == EmptyObjectType ? 0 : 1),
+                          .IsGround = std::uint8_t(aircraft ? 0 : 1),
+                          .Category = type == BuildingType ? std::optional(TObjectCategory::Building) : std::nullopt,
+                          .Held = true});
     exchange.AddToGroup(group, object);
     if (type == CarrierType)
         PlaceReloadMarker(objects, position, side);
@@ -198,16 +196,14 @@ void CreateObject(TScriptDataExchange &exchange, const TScriptCommand &c)
 void CreateIsland(TObjectsControl &objects, const TScriptCommand &c)
 {
     const std::string name = TextArg(c, 3);
+    // Neutral, and an island, by its class.
     auto *island = new TIsland(objects, VectorSet3(FloatArg(c, 0), FloatArg(c, 1), FloatArg(c, 2)), name);
-    island->Side = -1;
-    island->Category = IslandCategory;
-    island->SetHealth(IslandHealth);
-    island->MaxHealth = IslandMaxHealth;
-    island->Dead = 0;
-    island->RefCount = 0;
-    island->OnRadar = 0;
-    island->Targetable = 0;
-    island->Name = ("Island: " + name).substr(0, MaxObjectNameLength);
+    StampObject(*island, {.Health = IslandHealth,
+                          .MaxHealth = IslandMaxHealth,
+                          .Name = "Island: " + name,
+                          .OnRadar = 0,
+                          .Targetable = 0,
+                          .Held = false});
     objects.Add(island);
 }
 
@@ -218,57 +214,42 @@ void CreateStaticObject(TObjectsControl &objects, const TScriptCommand &c)
     auto *building = new TBuilding(objects, "Data\\Models\\" + TextArg(c, 7),
                                    VectorSet3(FloatArg(c, 1), FloatArg(c, 2), FloatArg(c, 3)),
                                    VectorSet3(FloatArg(c, 4), FloatArg(c, 5), 0));
-    building->Side = -1;
-    building->Category = 0;
-    building->SetHealth(health);
-    building->MaxHealth = health;
-    building->Dead = 0;
-    building->RefCount = 0;
-    building->OnRadar = 0;
-    building->Targetable = 0;
-    building->Name = TextArg(c, 6).substr(0, MaxObjectNameLength);
+    StampObject(*building, {.Side = -1,
+                            .Health = health,
+                            .MaxHealth = health,
+                            .Name = TextArg(c, 6),
+                            .OnRadar = 0,
+                            .Targetable = 0,
+                            .Category = TObjectCategory::Ordinary,
+                            .Held = false});
     objects.Add(building);
 }
 
-// The exchange whose mission counts the player's kills: the one made last, while it lives.
-TScriptDataExchange *KillCounting = nullptr;
+// The exchange of the mission being played: the one made last, while it lives.
+TScriptDataExchange *Newest = nullptr;
 
 // The player aircraft's clocks on the carrier.
 constexpr int TakeOffTime = 2500;   // ms of full power without control from the carrier
 constexpr int HoldTime = 5000;      // ms the aircraft waits on deck after a reload
 constexpr int HudFadeTime = 2000;   // ms of the HUD's fade in from or out to black
 
-void CountKill(int targetClass)
-{
-    if (!KillCounting)
-        return;
-    if (targetClass == 2)
-        ++KillCounting->AircraftKills;
-    else if (targetClass == 3)
-        ++KillCounting->ShipKills;
-}
-
 } // namespace
 
 TScriptDataExchange::TScriptDataExchange(TObjectsControl *objects, std::string tableFileName)
     : Objects(objects), TableFileName(std::move(tableFileName))
 {
-    KillCounting = this;
-    PlayerKillCounter = &CountKill;
+    Newest = this;
 }
 
-TScriptDataExchange *CurrentExchange() { return KillCounting; }
+TScriptDataExchange *CurrentExchange() { return Newest; }
 
 TScriptDataExchange::~TScriptDataExchange()
 {
     // The mission's objects go with it: the player aircraft must not keep flying among them.
     if (TGamer *gamer = PlayerGamer())
         gamer->LeaveMission(Objects);
-    if (KillCounting != this)
-        return;
-    KillCounting = nullptr;
-    if (PlayerKillCounter == &CountKill)
-        PlayerKillCounter = nullptr;
+    if (Newest == this)
+        Newest = nullptr;
 }
 
 void TScriptDataExchange::LoadScript(const std::string &fileName)
@@ -284,10 +265,10 @@ void TScriptDataExchange::LoadScript(const std::string &fileName)
     if (Messanger)
         Messanger->Clear();
     // A black screen until the script fades in, and no indicator of the last mission's script.
-    if (HudSeam) {
-        HudSeam->SetFadeIn(-1);
+    if (Fade)
+        Fade->In = -1;
+    if (HudSeam)
         HudSeam->SetIndicator(nullptr, std::string());
-    }
 }
 
 void TScriptDataExchange::Update(int dt)
@@ -434,7 +415,7 @@ void TScriptDataExchange::EndMission(TMissionResult result, const std::string *n
         Config->CurrentPlayer >= int(Config->Players.size()))
         return;
     TGamePlayer &player = Config->Players[std::size_t(Config->CurrentPlayer)];
-    player.Score += AircraftKills * AircraftKillScore + ShipKills * ShipKillScore;
+    player.Score += MissionStatistics->AircraftKills * AircraftKillScore + MissionStatistics->ShipKills * ShipKillScore;
     player.Level = NextMap;
     if (nextMap && !Config->Save(AppDir + "Config.cfg"))
         LogWrite("Cannot save the settings to " + AppDir + "Config.cfg");
@@ -442,9 +423,8 @@ void TScriptDataExchange::EndMission(TMissionResult result, const std::string *n
 
 void TScriptDataExchange::PlacePlayer(int takeOffClock)
 {
-    // Putting the aircraft back at its start resets its kills.
-    AircraftKills = 0;
-    ShipKills = 0;
+    // Putting the aircraft back at its start resets the mission's statistics.
+    *MissionStatistics = TPlayerStatistics();
     TGamer *gamer = PlayerGamer();
     if (!gamer || !Objects)
         return;
@@ -457,14 +437,16 @@ void TScriptDataExchange::PlacePlayer(int takeOffClock)
 void TScriptDataExchange::PlaceCheckPoint(const TScriptCommand &c)
 {
     // A checkpoint the script still holds and that is still in the world moves; otherwise a new
-    // marker is made and becomes the checkpoint.
+    // marker is made and becomes the checkpoint. Either way the script holds it; its health is left
+    // as it is.
     TGameObject *marker = nullptr;
     if (CheckPoint && !CheckPointDeleted && Objects && Objects->Contains(CheckPoint))
         marker = CheckPoint;
     const TVector3 position = VectorSet3(FloatArg(c, 2), FloatArg(c, 3), FloatArg(c, 4));
+    TObjectStamp stamp{.Side = IntArg(c, 1), .MaxHealth = 1.0f, .Name = TextArg(c, 7), .Targetable = 0, .Held = true};
     if (marker) {
-        marker->Position = VectorSet4(position.x, position.y, position.z, 0);
-        marker->Rotation = VectorSet4(FloatArg(c, 5), FloatArg(c, 6), 0, 0);
+        stamp.Position = position;
+        stamp.Rotation = VectorSet3(FloatArg(c, 5), FloatArg(c, 6), 0);
     } else {
         if (!Objects)   // no world to put it in
             return;
@@ -472,19 +454,14 @@ void TScriptDataExchange::PlaceCheckPoint(const TScriptCommand &c)
                                            FloatArg(c, 6));
         made->Marker = 1;
         made->Unlit = 1;
-        made->Category = 4;
-        made->OnRadar = 1;
+        stamp.OnRadar = 1;
+        stamp.Category = TObjectCategory::CheckPoint;
         Objects->Add(made);
         marker = made;
         CheckPoint = made;
         CheckPointDeleted = false;
     }
-    marker->Side = IntArg(c, 1);
-    marker->MaxHealth = 1.0f;
-    marker->Dead = 0;
-    marker->RefCount = 1;
-    marker->Name = TextArg(c, 7).substr(0, MaxObjectNameLength);
-    marker->Targetable = 0;
+    StampObject(*marker, stamp);
 }
 
 void TScriptDataExchange::PlaceWreck(const TScriptCommand &c)
@@ -500,13 +477,13 @@ void TScriptDataExchange::PlaceWreck(const TScriptCommand &c)
         return;
     auto *wreck = new TDeadStaticObject(*Objects, AppDir + model, VectorSet3(FloatArg(c, 2), FloatArg(c, 3), FloatArg(c, 4)),
                                         FloatArg(c, 5), FloatArg(c, 6));
-    wreck->OnRadar = 0;
-    wreck->Side = IntArg(c, 1);
-    wreck->MaxHealth = 1.0f;
-    wreck->Dead = 0;
-    wreck->RefCount = 1;   // held for the whole mission: a wreck belongs to no group that would release it
-    wreck->Name = TextArg(c, 7).substr(0, MaxObjectNameLength);
-    wreck->Targetable = 0;
+    // Held for the whole mission (a wreck belongs to no group that would release it); no health.
+    StampObject(*wreck, {.Side = IntArg(c, 1),
+                         .MaxHealth = 1.0f,
+                         .Name = TextArg(c, 7),
+                         .OnRadar = 0,
+                         .Targetable = 0,
+                         .Held = true});
     Objects->Add(wreck);
 }
 
@@ -677,8 +654,8 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
         if (SpawnPoints.size() == 1) {
             // The first spawn point puts the player at its start at once, with no take-off run
             // and no fade.
-            if (HudSeam)
-                HudSeam->SetFadeIn(0);
+            if (Fade)
+                Fade->In = 0;
             PlacePlayer(0);
         }
         break;
@@ -688,15 +665,15 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
 
     case OpCreatePlayer:
         // The take-off from the carrier, faded in from black.
-        if (HudSeam)
-            HudSeam->SetFadeIn(HudFadeTime);
+        if (Fade)
+            Fade->In = HudFadeTime;
         PlacePlayer(TakeOffTime);
         break;
     case OpReloadPlayer:
         // Back on the carrier's deck, parked at its end, behind a fade to black.
-        if (HudSeam) {
-            HudSeam->SetFadeOut(HudFadeTime);
-            HudSeam->SetFadeIn(0);
+        if (Fade) {
+            Fade->Out = HudFadeTime;
+            Fade->In = 0;
         }
         if (TGamer *gamer = PlayerGamer()) {
             gamer->HoldClock = HoldTime;

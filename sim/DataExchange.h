@@ -18,6 +18,7 @@
 
 class TGameObject;
 class TObjectsControl;
+struct TScreenFade;
 
 // One script group. Entries only ever get added during a mission; a dropped unit leaves an empty
 // (null) entry behind, so UnitCount does not shrink.
@@ -81,6 +82,8 @@ public:
     std::vector<TMissionTask> Tasks;   // indexed by task number; TaskCount() entries
     TMissionState             Mission; // owns the script and the group figures the script reads
     TObjectsControl          *Objects = nullptr;
+    // The mission's fades, which the script starts; null: none.
+    TScreenFade              *Fade = nullptr;
 
     // The current checkpoint, or null. It stays set after DeleteCheckPoint (CheckPointDeleted then
     // tells that the script no longer holds it and it may be gone), so that the next checkpoint
@@ -94,12 +97,7 @@ public:
     TMissionResult Result = TMissionResult::Running;
     std::string    NextMap;   // the map name NextLevel gave ("Data\Maps\" relative); empty otherwise
 
-    // Kills of this mission, counted by the player's weapons and scored on a win. The exchange
-    // installs the kill counter of the units (PlayerKillCounter) when it is made and takes it away
-    // again when it goes, unless a later exchange has taken it over.
-    int AircraftKills = 0;
-    int ShipKills = 0;
-
+    // A win scores the kills of the mission's statistics (MissionStatistics) at these rates.
     static constexpr int AircraftKillScore = 300;
     static constexpr int ShipKillScore = 500;
 

@@ -6,8 +6,10 @@
 #include "core/View.h"
 #include "sim/ObjectGrid.h"
 #include "sim/Seams.h"
+#include "sim/UnitState.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <numbers>
 
@@ -15,9 +17,51 @@ TGameObject *PlayerAircraft = nullptr;
 bool (*ObjectDepthTest)(const TGameObject &object) = nullptr;
 bool (*ObjectInView)(const TGameObject &object) = nullptr;
 
-void TGameObject::WriteState(TByteWriter &) {}
+void TGameObject::WriteState(TByteWriter &message)
+{
+    [[maybe_unused]] const std::size_t start = message.Size();
+    TStateIO io(message);
+    DescribeState(io);
+    assert(io.Code() == 0 || message.Size() - start == StateSize(io.Code()));
+}
 
-void TGameObject::ReadState(TByteReader &) {}
+void TGameObject::ReadState(TByteReader &message)
+{
+    TStateIO io(message);
+    DescribeState(io);
+}
+
+void StampObject(TGameObject &object, const TObjectStamp &stamp)
+{
+    if (stamp.IdFrom)
+        object.Id = stamp.IdFrom->NewId();
+    if (stamp.Position)
+        object.Position = VectorSet4(stamp.Position->x, stamp.Position->y, stamp.Position->z, 0);
+    if (stamp.Rotation)
+        object.Rotation = VectorSet4(stamp.Rotation->x, stamp.Rotation->y, stamp.Rotation->z, 0);
+    if (stamp.Side)
+        object.Side = *stamp.Side;
+    if (stamp.Health)
+        object.SetHealth(*stamp.Health);
+    if (stamp.MaxHealth)
+        object.MaxHealth = *stamp.MaxHealth;
+    if (stamp.Name)
+        object.Name = stamp.Name->substr(0, MaxObjectNameLength);
+    if (stamp.OnRadar)
+        object.OnRadar = *stamp.OnRadar;
+    if (stamp.Targetable)
+        object.Targetable = *stamp.Targetable;
+    if (stamp.IsGround)
+        object.IsGround = *stamp.IsGround;
+    if (stamp.IsStatic)
+        object.IsStatic = *stamp.IsStatic;
+    if (stamp.Category)
+        object.Category = *stamp.Category;
+    if (stamp.Held) {
+        object.Dead = 0;
+        object.RefCount = *stamp.Held ? 1 : 0;
+    }
+}
 
 // ---- Projection -------------------------------------------------------------------------------
 
@@ -361,7 +405,7 @@ bool TouchesWorldTriangles(TGameObject &object, TCollisionData &data, int points
 
 bool TObjectsControl::CollideWith(TGameObject *object, TCollisionData &data, bool islandsOnly, int points) const
 {
-    constexpr int Island = 5, Building = 6;
+    using enum TObjectCategory;
     const bool wanted = islandsOnly ? object->Category == Island
                                     : object->Targetable == 1 || object->Category == Island ||
                                           object->Category == Building;

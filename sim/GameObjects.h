@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <unordered_set>
 #include <string>
@@ -20,6 +21,29 @@
 
 class TModel;
 class TObjectGrid;
+class TObjectsControl;
+class TStateIO;
+
+// What an object is, as collision, the radar and the scripts tell objects apart. Kept as a 32-bit
+// integer (some state messages carry it).
+enum class TObjectCategory : std::int32_t {
+    Ordinary = 0,
+    Missile = 1,      // a homing or ballistic missile, a plasma ball, the mega bomb
+    Bomb = 2,         // a dropped bomb: never on the radar
+    Turret = 3,       // a gun turret, owned by the ship, site or carrier that carries it
+    CheckPoint = 4,   // on the radar even without health
+    Island = 5,       // collides by its own shore triangles, and always
+    Building = 6,     // collides even when not targetable
+};
+
+// The kill category of an object for scoring (TGameObject::TargetClass): a kill of an aircraft or
+// a ship counts in the mission's statistics.
+enum class TTargetClass : std::int32_t {
+    None = 0,
+    Aircraft = 2,
+    Ship = 3,
+    Ground = 4,   // buildings and air-defence sites
+};
 
 // One collision triangle already in world space, with its unit normal.
 struct TWorldTriangle {
@@ -38,12 +62,17 @@ public:
     virtual void Update(int dt) = 0;
     // Draws the object; called inside the objects' draw pass.
     virtual void Draw() = 0;
-    // The kill category for scoring: 0 none, 2 aircraft, 3 ship, 4 ground target.
-    virtual int TargetClass() { return 0; }
-    // Appends this object's network state to Message. Classes without network state write nothing.
-    virtual void WriteState(TByteWriter &message);
-    // Applies a received state message. Classes without network state ignore it.
-    virtual void ReadState(TByteReader &message);
+    // The kill category for scoring.
+    virtual TTargetClass TargetClass() { return TTargetClass::None; }
+    // Appends this object's network state message to Message: runs DescribeState writing. Classes
+    // without network state write nothing.
+    void WriteState(TByteWriter &message);
+    // Applies a received state message: runs DescribeState reading. A message of another class, or
+    // one cut short, leaves the object as it was. Classes without network state ignore it.
+    void ReadState(TByteReader &message);
+    // The class's state message, described once for both directions (sim/UnitState.h): its head,
+    // then its own fields in order. The base class has none.
+    virtual void DescribeState(TStateIO & /*io*/) {}
     // Sets Health; classes may react (a unit at zero starts dying).
     virtual void SetHealth(float value) { Health = value; }
     // The class's own collision triangles in world space (an island keeps its whole shore here).
@@ -73,7 +102,7 @@ public:
     float         ScreenX = 0, ScreenY = 0;   // ViewCentre in normalised device units, each frame
     std::string   Name;                // display name, at most 255 characters
     std::uint8_t  OnRadar = 0;
-    std::int32_t  Category = 0;        // 0 ordinary, 1 missile, 2 bomb, 4 checkpoint, 5 island, 6 building
+    TObjectCategory Category = TObjectCategory::Ordinary;
     std::int32_t  Order = 0;           // 0 attack, 1 move to, 2 defend
     float         OrderData = 0;       // the moving classes keep their current speed here
     std::uint8_t  Targetable = 0;      // may be chosen as a target and takes part in collision
@@ -88,6 +117,27 @@ public:
 
 // The longest object name kept (names travel in a fixed 256-byte field).
 constexpr std::size_t MaxObjectNameLength = 255;
+
+// What the maker of a new object gives it. Every maker stamps through StampObject: the object
+// classes' constructors (the Id, where the object stands and faces, the class's own flags), the
+// script's create commands (side, health, name, the script's hold) and the launchers (the
+// projectile's side and health). A field left empty leaves the object's as it is.
+struct TObjectStamp {
+    TObjectsControl               *IdFrom = nullptr;   // Id := IdFrom->NewId()
+    std::optional<TVector3>        Position = {};      // with w 0
+    std::optional<TVector3>        Rotation = {};      // (pitch, heading, roll) in degrees, with w 0
+    std::optional<std::int32_t>    Side = {};
+    std::optional<float>           Health = {};        // through SetHealth
+    std::optional<float>           MaxHealth = {};
+    std::optional<std::string>     Name = {};          // cut to MaxObjectNameLength
+    std::optional<std::uint8_t>    OnRadar = {}, Targetable = {}, IsGround = {}, IsStatic = {};
+    std::optional<TObjectCategory> Category = {};
+    // Whether a script holds the object (RefCount 1) or not (RefCount 0); either way it is not Dead.
+    std::optional<bool>            Held = {};
+};
+
+// Gives Object the fields of Stamp, in the order of its declaration.
+void StampObject(TGameObject &object, const TObjectStamp &stamp);
 
 // The player aircraft; null until it exists. It is never in an object list, but the queries that
 // concern the player (Contains, FindNearestTarget) treat it separately.

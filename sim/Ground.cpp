@@ -12,9 +12,6 @@
 
 namespace {
 
-constexpr int GroundTargetClass = 4;
-constexpr int IslandCategory = 5;
-
 // The reach of the island grid: the collision sphere, and a metre to spare for rounding.
 constexpr float ShoreReach = CollisionSphereRadius + 1.0f;
 
@@ -47,13 +44,6 @@ float BuildingAlpha(const TGameObject &unit)
     return distance < FarDrawDistance ? DistanceFade(distance) : 0.0f;
 }
 
-// A turret record of zeros, for a site whose model has no place for its turret.
-void WriteNoTurret(TByteWriter &w)
-{
-    const std::uint8_t zeros[StateTurretSize] = {};
-    w.Bytes(zeros, sizeof zeros);
-}
-
 } // namespace
 
 // ---- Air-defence sites --------------------------------------------------------------------------
@@ -61,11 +51,8 @@ void WriteNoTurret(TByteWriter &w)
 TSite::TSite(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles,
              const std::string &modelPath, const std::string &deadModelPath, const TTurretConfig &turret,
              bool launcher)
-    : TUnit(objects), Death(deadModelPath, &objects)
+    : TUnit(objects, {.Position = position, .Rotation = angles, .Side = side}), Death(deadModelPath, &objects)
 {
-    Position = At(position);
-    Rotation = At(angles);
-    Side = side;
     Model = LoadUnitModel(modelPath);
     GunIndex = Model ? Model->FindPoint("Gun") : -1;
     if (GunIndex >= 0) {
@@ -105,23 +92,14 @@ TCoolSam::TCoolSam(TObjectsControl &objects, const TVector3 &position, int side,
 {
 }
 
-void TCoolSam::WriteState(TByteWriter &w)
+void TCoolSam::DescribeState(TStateIO &io)
 {
-    WriteStateHead(w, *this, ClassCoolSam);
-    w.Byte(OnRadar);
-    w.Byte(Targetable);
-    w.Byte(WeaponEnabled);
-    w.Byte(BlinkOnRadar);
-}
-
-void TCoolSam::ReadState(TByteReader &r)
-{
-    if (!ReadStateHead(r, *this, ClassCoolSam))
+    if (!io.Head(*this, ClassCoolSam))
         return;
-    OnRadar = r.Byte();
-    Targetable = r.Byte();
-    WeaponEnabled = r.Byte();
-    BlinkOnRadar = r.Byte();
+    io.Byte(OnRadar);
+    io.Byte(Targetable);
+    io.Byte(WeaponEnabled);
+    io.Byte(BlinkOnRadar);
 }
 
 TShilka::TShilka(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles)
@@ -131,37 +109,21 @@ TShilka::TShilka(TObjectsControl &objects, const TVector3 &position, int side, c
     IsStatic = 1;
 }
 
-void TShilka::WriteState(TByteWriter &w)
+void TShilka::DescribeState(TStateIO &io)
 {
-    WriteStateHead(w, *this, ClassShilka);
-    WriteUnitTail(w, *this);
-    if (Turret)
-        Turret->WriteTurret(w);
-    else
-        WriteNoTurret(w);
-}
-
-void TShilka::ReadState(TByteReader &r)
-{
-    if (!ReadStateHead(r, *this, ClassShilka))
+    if (!io.Head(*this, ClassShilka))
         return;
-    ReadUnitTail(r, *this, &Objects);
-    if (Turret)
-        Turret->ReadTurret(r);
-    else
-        r.Skip(StateTurretSize);
+    io.UnitTail(*this, &Objects);
+    DescribeMount(io, Turret.get());
 }
 
 // ---- Buildings ----------------------------------------------------------------------------------
 
 TBuilding::TBuilding(TObjectsControl &objects, const std::string &modelPath, const TVector3 &position,
                      const TVector3 &angles)
-    : TUnit(objects)
+    : TUnit(objects, {.Position = position, .Rotation = angles, .IsStatic = 1})
 {
-    Position = At(position);
-    Rotation = At(angles);
     Model = LoadUnitModel(modelPath);
-    IsStatic = 1;
 }
 
 void TBuilding::Draw() { DrawModel(BuildingAlpha(*this)); }
@@ -177,12 +139,10 @@ std::string BuildingWreckPath(const std::string &modelPath)
 
 TBuildingStatic::TBuildingStatic(TObjectsControl &objects, const std::string &modelPath, const TVector3 &position,
                                  const TVector3 &angles)
-    : TUnit(objects), ModelPath(modelPath), Death(BuildingWreckPath(modelPath), &objects)
+    : TUnit(objects, {.Position = position, .Rotation = angles, .IsStatic = 1}), ModelPath(modelPath),
+      Death(BuildingWreckPath(modelPath), &objects)
 {
-    Position = At(position);
-    Rotation = At(angles);
     Model = LoadUnitModel(modelPath);
-    IsStatic = 1;
 }
 
 void TBuildingStatic::Update(int dt)
@@ -217,24 +177,15 @@ void TBuildingStatic::Draw()
         DrawModel(BuildingAlpha(*this));
 }
 
-void TBuildingStatic::WriteState(TByteWriter &w)
+void TBuildingStatic::DescribeState(TStateIO &io)
 {
-    WriteStateHead(w, *this, ClassBuildingStatic);
-    w.Byte(OnRadar);
-    w.Byte(Targetable);
-    w.Int(Category);
-    w.Int(WreckClock);
-}
-
-void TBuildingStatic::ReadState(TByteReader &r)
-{
-    if (!ReadStateHead(r, *this, ClassBuildingStatic))
+    if (!io.Head(*this, ClassBuildingStatic))
         return;
-    OnRadar = r.Byte();
-    Targetable = r.Byte();
-    Category = r.Int();
-    WreckClock = r.Int();
-    if (WreckClock > 0)
+    io.Byte(OnRadar);
+    io.Byte(Targetable);
+    io.Int(Category);
+    io.Int(WreckClock);
+    if (io.Reading() && WreckClock > 0)
         Collapsing = true;
 }
 
@@ -355,13 +306,12 @@ void TTriangleGrid::Near(const TVector3 &point, std::vector<std::uint32_t> &indi
 }
 
 TIsland::TIsland(TObjectsControl &objects, const TVector3 &position, const std::string &name, const TVector3 &angles)
-    : TUnit(objects)
+    : TUnit(objects, {.Position = position,
+                      .Rotation = angles,
+                      .Side = -1,
+                      .IsStatic = 1,
+                      .Category = TObjectCategory::Island})
 {
-    Position = At(position);
-    Rotation = At(angles);
-    Side = -1;
-    Category = IslandCategory;
-    IsStatic = 1;
     Model = LoadUnitModel("Data\\Maps\\Islands\\" + name);
     BuildShore();
 }
@@ -406,33 +356,26 @@ void TIsland::Draw()
     device.PopTransform();
 }
 
-void TIsland::WriteState(TByteWriter &w)
+void TIsland::DescribeState(TStateIO &io)
 {
-    WriteStateHead(w, *this, ClassIsland, false);
-    w.Int(Category);
-    w.Byte(OnRadar);
-    w.Byte(Targetable);
-}
-
-void TIsland::ReadState(TByteReader &r)
-{
-    if (!ReadStateHead(r, *this, ClassIsland, false))
+    // An island's head carries no health.
+    if (!io.Head(*this, ClassIsland, false))
         return;
-    Category = r.Int();
-    OnRadar = r.Byte();
-    Targetable = r.Byte();
+    io.Int(Category);
+    io.Byte(OnRadar);
+    io.Byte(Targetable);
     // An island does not move; should a message place it elsewhere, its shore goes with it.
-    if (Position.x != ShorePosition.x || Position.y != ShorePosition.y || Position.z != ShorePosition.z)
+    if (io.Reading() &&
+        (Position.x != ShorePosition.x || Position.y != ShorePosition.y || Position.z != ShorePosition.z))
         BuildShore();
 }
 
 // ---- The carrier --------------------------------------------------------------------------------
 
 TCarrier::TCarrier(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles)
-    : TUnit(objects), Death("Data\\Models\\Ships\\Carrier\\Dead.otm", &objects)
+    : TUnit(objects, {.Position = position, .Rotation = angles}),
+      Death("Data\\Models\\Ships\\Carrier\\Dead.otm", &objects)
 {
-    Position = At(position);
-    Rotation = At(angles);
     Model = LoadUnitModel("Data\\Models\\Ships\\Carrier\\Main.otm");
 
     // The player aircraft's points: the carrier's position plus the model point, not turned.
@@ -486,15 +429,9 @@ void TCarrier::Draw()
             gun->Draw();
 }
 
-void TCarrier::WriteState(TByteWriter &w)
+void TCarrier::DescribeState(TStateIO &io)
 {
-    WriteStateHead(w, *this, ClassCarrier);
-    WriteUnitTail(w, *this);
-}
-
-void TCarrier::ReadState(TByteReader &r)
-{
-    if (!ReadStateHead(r, *this, ClassCarrier))
+    if (!io.Head(*this, ClassCarrier))
         return;
-    ReadUnitTail(r, *this, &Objects);
+    io.UnitTail(*this, &Objects);
 }

@@ -28,7 +28,7 @@ public:
 
     void Update(int dt) override;
     void Draw() override;
-    int TargetClass() override { return 4; }
+    TTargetClass TargetClass() override { return TTargetClass::Ground; }
 
     int  GunIndex = -1;              // the model's "Gun" point
     std::unique_ptr<TGun> Turret;    // null without a "Gun" point
@@ -39,16 +39,14 @@ public:
 class TCoolSam : public TSite {
 public:
     TCoolSam(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles);
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 };
 
 // The anti-aircraft gun.
 class TShilka : public TSite {
 public:
     TShilka(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles);
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 };
 
 // ---- Buildings ----------------------------------------------------------------------------------
@@ -61,7 +59,7 @@ public:
               const TVector3 &angles);
     void Update(int) override {}
     void Draw() override;
-    int TargetClass() override { return 4; }
+    TTargetClass TargetClass() override { return TTargetClass::Ground; }
 };
 
 // The wreck model of a building: its model path with every "Main.otm" turned into "Dead.otm".
@@ -76,9 +74,8 @@ public:
                     const TVector3 &angles);
     void Update(int dt) override;
     void Draw() override;
-    int TargetClass() override { return 4; }
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    TTargetClass TargetClass() override { return TTargetClass::Ground; }
+    void DescribeState(TStateIO &io) override;
 
     static constexpr int BuildingWreckTime = 5000;
 
@@ -123,8 +120,7 @@ public:
             const TVector3 &angles = {});
     void Update(int) override {}
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
     std::span<const TWorldTriangle> WorldTriangles() const override { return Triangles; }
     bool TrianglesNear(const TVector3 &point, std::vector<std::uint32_t> &indices) const override;
 
@@ -146,8 +142,7 @@ public:
     ~TCarrier() override;
     void Update(int dt) override;
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     // The carrier's position plus each model point (not turned); the position itself where the
     // model lacks the point.

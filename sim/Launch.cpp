@@ -41,13 +41,9 @@ TGameObject *TObjectsControl::LaunchMissile(const TVector3 &start, const TVector
     missile->Lifetime = lifetime;
     missile->Extra = extra;
     missile->Speed = launchSpeed;
-    missile->Health = missile->MaxHealth = health;
+    // Its category, radar blip and name are the missile's own.
+    StampObject(*missile, {.Side = side, .Health = health, .MaxHealth = health, .Targetable = 0});
     missile->Target = target;
-    missile->Side = side;
-    missile->Category = 1;
-    missile->OnRadar = 1;
-    missile->Targetable = 0;
-    missile->Name = "missile";
     Add(missile);
     PlaySoundAt("Data\\Sounds\\Shoot_Missile.wav", start, 100, 400);
     if (target && target == PlayerAircraft)
@@ -63,13 +59,9 @@ TGameObject *TObjectsControl::LaunchBomb(const TVector3 &start, const TVector3 &
     auto *bomb = new TBomb(*this, start, direction);
     bomb->ForwardSpeed = forwardSpeed;
     bomb->DamageValue = damage;
-    bomb->Health = bomb->MaxHealth = health;
+    // Its category and name are the bomb's own; a bomb is never on the radar.
+    StampObject(*bomb, {.Side = side, .Health = health, .MaxHealth = health, .OnRadar = 0, .Targetable = 0});
     bomb->Target = target;
-    bomb->Side = side;
-    bomb->Category = 2;
-    bomb->OnRadar = 0;
-    bomb->Targetable = 0;
-    bomb->Name = "bomb";
     Add(bomb);
     PlaySoundAt("Data\\Sounds\\Shoot_bomb.WAV", start, 100, 400);
     return bomb;

@@ -9,11 +9,10 @@
 #include "core/Log.h"
 #include "core/View.h"
 #include "data/Config.h"
-#include "data/Keys.h"
 #include "data/Locale.h"
 #include "script/GameVars.h"
 #include "script/Messanger.h"
-#include "sim/DataExchange.h"
+#include "sim/ScreenFade.h"
 #include "sim/Seams.h"
 #include "sim/Templates.h"
 #include "sim/UnitState.h"
@@ -24,13 +23,10 @@
 #include <numbers>
 
 int MouseSensitivity = 7;
-const int *HudFadeInClock = nullptr;
 
 namespace {
 
 constexpr float Degrees = std::numbers::pi_v<float> / 180.0f;
-
-constexpr int IslandCategory = 5;
 
 // The flight model before the first reset and after it.
 constexpr float CreateMaxSpeed = 20, CreateAcceleration = 5, CreateMinSpeed = 10;
@@ -82,10 +78,8 @@ constexpr int GunSpinAfterShot = 200;
 
 const char *const ProbeNames[5] = {"Collision08", "Collision17", "Collision18", "Collision09", "Collision03"};
 
-// The weapon slots.
-constexpr int GunSlot = 0, GroundMissileSlot = 1, SpecialSlot = 2, AirMissileSlot = 3;
 // The slots the carrier refills, with their place in Refill.
-constexpr int RefilledSlots[3] = {GunSlot, GroundMissileSlot, AirMissileSlot};
+constexpr TWeaponSlot RefilledSlots[3] = {GunSlot, GroundMissileSlot, AirMissileSlot};
 
 // The aircraft's own home list before it flies in a mission: it gives the first Id and is never
 // used for anything else.
@@ -175,6 +169,12 @@ void HandCarrierPoints(const TCarrierPoints &points)
     }
 }
 
+void ForgetCarrierPoints()
+{
+    NewestCarrier = TCarrierPoints();
+    CarrierKnown = false;
+}
+
 bool NewestCarrierPoints(TCarrierPoints &points)
 {
     if (CarrierKnown)
@@ -212,14 +212,15 @@ void TCraft::Update(int ms, float headingChange, float pitchChange, float, float
 // ---- The aircraft -------------------------------------------------------------------------------
 
 TGamer::TGamer()
-    : TUnit(Hangar()), Craft(CreateMaxSpeed, CreateAcceleration), DeadAnimation("Data\\Models\\Player\\Dead.otm", nullptr)
+    : TUnit(Hangar(), {.Side = 0,
+                       .Health = FullHealth,
+                       .MaxHealth = FullHealth,
+                       .Name = "Player",
+                       .OnRadar = 1,
+                       .Targetable = 1,
+                       .IsGround = 0}),
+      Craft(CreateMaxSpeed, CreateAcceleration), DeadAnimation("Data\\Models\\Player\\Dead.otm", nullptr)
 {
-    Name = "Player";
-    Side = 0;
-    Health = MaxHealth = FullHealth;
-    OnRadar = 1;
-    Targetable = 1;
-    IsGround = 0;
     WeaponEnabled = 1;
     Craft.MinSpeed = CreateMinSpeed;
 
@@ -293,13 +294,15 @@ void TGamer::Reset(TObjectsControl &objects)
     default: Weapons[SpecialSlot] = std::make_unique<TGaussGun>(&objects, this); break;
     }
     Weapons[AirMissileSlot] = std::make_unique<TAirToAirMissileWeapon>(&objects, this);
+    for (auto &weapon : Weapons)
+        weapon->Pilot = &Pilot;
     SelectedWeapon = 0;
-    PlayerStatistics = TPlayerStatistics();
 
     Health = MaxHealth;
     Dead = 0;
     DeathClock = DeathTime;
     MissionLost = false;
+    Died = false;
     CurrentTarget = nullptr;
     Target = nullptr;
     CopyFromCraft();
@@ -394,7 +397,7 @@ TPlayerView TGamer::View() const
     return view;
 }
 
-int TGamer::SecondarySlot(int selected)
+TWeaponSlot TGamer::SecondarySlot(int selected)
 {
     switch (selected) {
     case 1: return GroundMissileSlot;
@@ -431,6 +434,10 @@ bool TGamer::ControlSurfacesDamaged(float health, float maxHealth) { return heal
 
 void TGamer::Update(int dt)
 {
+    if (Remote) {
+        RemoteStep(dt);
+        return;
+    }
     // A target the mission has freed (the list clears Target then) or that left it is dropped.
     if (CurrentTarget && (CurrentTarget != Target || !Flying || !Flying->Contains(CurrentTarget)))
         CurrentTarget = nullptr;
@@ -452,6 +459,36 @@ void TGamer::Update(int dt)
         AliveStep(dt);
     LandingStep();
     OrderData = Craft.Speed;
+}
+
+void TGamer::RemoteStep(int dt)
+{
+    // The owner flies it; here it only burns, smokes and falls as its state says.
+    CopyFromCraft();
+    if (Health <= 0) {
+        Health = 0;
+        DeathClock -= dt;
+        DeadAnimation.Angles = BodyAngles();
+        DeadAnimation.Update(dt, Position);
+        if (DeathClock < 1 && !MissionLost) {
+            MissionLost = true;
+            Died = true;
+        }
+        return;
+    }
+    ViewCentre = Model ? At(MatrixTransformPoint(Model->Center, UnitMatrix(Position, BodyAngles()))) : Position;
+    ThrustLevel = Craft.Speed / CruiseSpeed * 10;
+    const bool running = ThrustLevel >= EngineThrust;
+    const TVector3 nose = NoseDirection();
+    for (int i = 0; i < 2; ++i) {
+        if (EnginePoints[i] < 0 || !EngineEmitters[i])
+            continue;
+        TVector4 at = PointAt(EnginePoints[i]);
+        at.x -= nose.x * ThrustLevel;
+        at.y -= nose.y * ThrustLevel;
+        at.z -= nose.z * ThrustLevel;
+        EngineEmitters[i]->Update(dt, at, !running);
+    }
 }
 
 void TGamer::RefillStep(int dt)
@@ -476,7 +513,7 @@ void TGamer::RefillStep(int dt)
 void TGamer::ControlStep(int dt)
 {
     // A fade-in from black holds the aircraft still, except for the take-off it belongs to.
-    const bool fading = HudFadeInClock && *HudFadeInClock != 0;
+    const bool fading = Fade && Fade->In != 0;
     if (fading && TakeOffClock <= 0)
         return;
     OrderData = Craft.Speed;
@@ -497,19 +534,10 @@ void TGamer::ControlStep(int dt)
 
 void TGamer::Steer(int dt)
 {
-    const bool invert = Config && Config->InvertMouse;
     const float sensitivity = float(MouseSensitivity);
 
-    // The cursor's offset from the middle of the window steers; so does the pad's left stick, a full
-    // deflection worth a 100-pixel offset.
-    float dx = float(CursorClientPos.x - ScreenWidth / 2), dy = float(CursorClientPos.y - ScreenHeight / 2);
-    const TPadState pad = PadState();
-    if (pad.Connected) {
-        dx += pad.StickX * PadFullDeflection;
-        dy += pad.StickY * PadFullDeflection;
-    }
-    if (invert)
-        dy = -dy;
+    // The pilot's steering offset: the mouse's, with the pad's stick added.
+    const float dx = Pilot.Command.SteerX, dy = Pilot.Command.SteerY;
     float pitchChange = dy / PitchPixels * sensitivity;
     Bank += dx / BankPixels * sensitivity;
 
@@ -525,9 +553,9 @@ void TGamer::Steer(int dt)
 
     Throttle = Craft.Speed >= CruiseSpeed ? -CruiseThrottle : CruiseThrottle;
     AirBrake = false;
-    if (Keys && Keys->ActionDown(KP_FORWARD))
+    if (Pilot.Holds(CommandForward))
         Throttle = KeyThrottle;
-    if (Keys && Keys->ActionDown(KP_BACKWARD)) {
+    if (Pilot.Holds(CommandBackward)) {
         Throttle = -KeyThrottle;
         AirBrake = true;
     }
@@ -546,8 +574,8 @@ void TGamer::Steer(int dt)
         }
     }
 
-    if (Keys && Keys->ActionDown(KP_CHANGEWEAPON)) {
-        Keys->ReleaseAction(KP_CHANGEWEAPON);   // one step per press
+    if (Pilot.ChangeWeapon.Ready(Pilot.Holds(CommandChangeWeapon))) {
+        Pilot.ChangeWeapon.Spent = true;   // one step per press
         SelectedWeapon = NextWeapon(SelectedWeapon, NetworkGame);
     }
 
@@ -583,9 +611,10 @@ void TGamer::Steer(int dt)
 
 void TGamer::UpdateTarget()
 {
-    AimPoint = CrosshairSeam ? CrosshairSeam->AimPoint()
-                             : VectorSet3(Position.x, Position.y, Position.z);
-    if (!CrosshairSeam) {
+    // Where the ray through the middle of the view met the world when the mission last worked out
+    // the view; before any view, a point straight ahead.
+    AimPoint = SightValid ? SightPoint : VectorSet3(Position.x, Position.y, Position.z);
+    if (!SightValid) {
         const TVector3 nose = NoseDirection();
         AimPoint.x += nose.x * AimDistance;
         AimPoint.y += nose.y * AimDistance;
@@ -670,14 +699,11 @@ void TGamer::DeathStep(int dt)
             engine->Update(dt, Position, true);
     if (SmokeEmitter)
         SmokeEmitter->Update(dt, Position, true);
+    // The wreck has fallen: the mission reads this and ends as lost (or, in a network game, the
+    // aircraft comes back at a spawn point).
     if (DeathClock < 1 && !MissionLost) {
-        // The mission is lost as a script's "GameOver" loses it: the menu takes over, the program
-        // goes on.
         MissionLost = true;
-        if (TScriptDataExchange *exchange = CurrentExchange())
-            exchange->EndMission(TMissionResult::Lost, nullptr);
-        else
-            MenuActive = true;
+        Died = true;
     }
 }
 
@@ -714,8 +740,8 @@ void TGamer::PlaceCamera()
         Camera.Heading = DeckCameraHeading;
         Camera.Roll = 0;
         const int option = Config ? std::clamp(Config->ViewDistance, 0, 3) : 1;
-        FarDrawDistance = DeckViewRange[option];
-        FadeStartDistance = FarDrawDistance * FadeStartShare;
+        ViewFar = DeckViewRange[option];
+        ViewFade = ViewFar * FadeStartShare;
         return;
     }
     const float heading = Craft.Angles.y * Degrees, nose = (Craft.Angles.x + 90) * Degrees;
@@ -725,8 +751,8 @@ void TGamer::PlaceCamera()
     Camera.Pitch = Craft.Angles.x;
     Camera.Heading = Craft.Angles.y;
     Camera.Roll = Config && Config->CameraMode == 1 ? 0 : Bank / 2;
-    FarDrawDistance = FlightFarDistance;
-    FadeStartDistance = FlightFadeStart;
+    ViewFar = FlightFarDistance;
+    ViewFade = FlightFadeStart;
 }
 
 void TGamer::LandingStep()
@@ -788,30 +814,20 @@ void TGamer::Draw()
 
 // ---- State messages -----------------------------------------------------------------------------
 
-void TGamer::WriteState(TByteWriter &w)
+void TGamer::DescribeState(TStateIO &io)
 {
     // The head carries the pitch and heading in Rotation and the bank as its roll.
-    WriteStateHead(w, *this, ClassGamer);
-    w.Short(std::int16_t(CurrentTarget ? CurrentTarget->Id : 0));
-    w.Float(Craft.Speed);
-    w.Byte(std::uint8_t(SelectedWeapon));
-    w.Byte(OnRadar);
-    w.Byte(Targetable);
-    w.Byte(std::uint8_t(LandingStage));
-}
-
-void TGamer::ReadState(TByteReader &r)
-{
-    if (!ReadStateHead(r, *this, ClassGamer))
+    if (!io.Head(*this, ClassGamer))
         return;
-    const std::uint16_t target = std::uint16_t(r.Short());
-    CurrentTarget = target != 0 && Flying ? Flying->FindById(target) : nullptr;
+    io.Target(CurrentTarget, Flying);
+    io.Float(Craft.Speed);
+    io.SmallInt(SelectedWeapon, 0, 2);
+    io.Byte(OnRadar);
+    io.Byte(Targetable);
+    io.SmallInt(LandingStage, 0, 2);
+    if (!io.Reading())
+        return;
     Target = CurrentTarget;
-    Craft.Speed = r.Float();
-    SelectedWeapon = std::clamp(int(r.Byte()), 0, 2);
-    OnRadar = r.Byte();
-    Targetable = r.Byte();
-    LandingStage = std::clamp(int(r.Byte()), 0, 2);
     Craft.Position = Position;
     Craft.Angles.x = Rotation.x;
     Craft.Angles.y = Rotation.y;
@@ -842,7 +858,7 @@ float TerrainHeight(const TObjectsControl *objects, float x, float y)
         return height;
     std::vector<std::uint32_t> near;
     for (const TGameObject *object : objects->Objects) {
-        if (!object || object->Category != IslandCategory || !(object->Health > 0))
+        if (!object || object->Category != TObjectCategory::Island || !(object->Health > 0))
             continue;
         const std::span<const TWorldTriangle> triangles = object->WorldTriangles();
         near.clear();

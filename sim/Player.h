@@ -11,6 +11,7 @@
 // exchange goes, the aircraft leaves the mission (LeaveMission) and flies alone until the next Reset.
 
 #include "sim/Cameras.h"
+#include "sim/Command.h"
 #include "sim/Units.h"
 
 #include <array>
@@ -20,6 +21,7 @@
 class TEmitter;
 class TModel;
 class TWeapon;
+struct TScreenFade;
 
 // The shader programs of the aircraft, as handed to the shader seam: its skin, and the shield it
 // wears while the ion gun is chosen.
@@ -30,10 +32,15 @@ constexpr int ShieldShaderProgram = 2;
 // (pitch: offset / 100 x sensitivity a step; bank: offset / 50 x sensitivity).
 extern int MouseSensitivity;   // 7
 
-// The HUD's fade-in clock (ms; 0 when no fade runs, -1 for a black screen until one starts). While
-// it is not 0 the player has no control, except during a take-off. The HUD points this at its clock;
-// null (no HUD) counts as 0.
-extern const int *HudFadeInClock;
+
+// The player aircraft's weapons, by their place in TGamer::Weapons.
+enum TWeaponSlot : int {
+    GunSlot = 0,             // the machine gun, the primary fire
+    GroundMissileSlot = 1,   // air-to-ground missiles
+    SpecialSlot = 2,         // the special weapon chosen before the mission
+    AirMissileSlot = 3,      // air-to-air missiles
+    WeaponSlotCount
+};
 
 // The carrier's points in the world: where a take-off starts and ends, where the camera stands
 // while the aircraft waits on deck, and the two landing gates ("Land_end" is passed first).
@@ -46,6 +53,8 @@ struct TCarrierPoints {
 void HandCarrierPoints(const TCarrierPoints &points);
 // The points the newest carrier handed over; false when no carrier has been made yet.
 bool NewestCarrierPoints(TCarrierPoints &points);
+// A new mission has no carrier until one is made in it.
+void ForgetCarrierPoints();
 
 // The flight model: a point that flies along its heading and pitch at a speed that follows the
 // throttle within the acceleration limit.
@@ -98,12 +107,11 @@ public:
 
     void Update(int dt) override;
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     // The weapon slot the secondary fire uses for SelectedWeapon (0 air-to-air, 1 air-to-ground,
     // 2 special).
-    static int SecondarySlot(int selected);
+    static TWeaponSlot SecondarySlot(int selected);
     // The next weapon after Selected: 0, 1, 2, 0..., skipping air-to-ground in a network game.
     static int NextWeapon(int selected, bool networkGame);
     // The body skin for the health: 0 clean, 1..4 the four damage pictures.
@@ -124,7 +132,7 @@ public:
 
     static constexpr float FullHealth = 1000;
     static constexpr int   DeathTime = 5000;       // ms of wreck before the mission is lost
-    static constexpr int   WeaponSlots = 4;        // machine gun, air-to-ground, special, air-to-air
+    static constexpr int   WeaponSlots = WeaponSlotCount;
 
     TCamera Camera;                 // the chase camera
     int     DeathClock = DeathTime;
@@ -162,11 +170,29 @@ public:
     std::array<int, 4> Refill{};
     TGameObject *CurrentTarget = nullptr;   // the object under the crosshair
     TVector3     AimPoint;                  // where the crosshair meets the world this frame
+    // Where the ray through the middle of the player's view met the world, as the mission worked it
+    // out after the last frame; the aim point and the target follow it.
+    TVector3     SightPoint;
+    bool         SightValid = false;
 
     TCarrierPoints Carrier;
     bool           HasCarrier = false;
 
+    // The fades of its mission (set by the mission): no control while a fade-in runs, except during
+    // a take-off. Null: no fades.
+    const TScreenFade *Fade = nullptr;
+    // Who flies it: the frame's command, handed over by the mission before each update.
+    TPilot Pilot;
+    // An aircraft of another player in a network game: it neither flies nor fires by itself, it
+    // shows the state its owner sends.
+    bool   Remote = false;
+    // Set once when the wreck has fallen (DeathTime after the death); the mission reads it.
+    bool   Died = false;
+    // The chase camera's draw distances (on deck they follow the view-range option).
+    float  ViewFar = 10000, ViewFade = 9000;
+
 private:
+    void RemoteStep(int dt);
     void RefillStep(int dt);
     void ControlStep(int dt);
     void Steer(int dt);

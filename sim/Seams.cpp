@@ -1,7 +1,6 @@
 #include "sim/Seams.h"
 
 TShaderSeam    *ShaderSeam = nullptr;
-TCrosshairSeam *CrosshairSeam = nullptr;
 TNetworkSeam   *NetworkSeam = nullptr;
 THudSeam       *HudSeam = nullptr;
 TWaterSeam     *WaterSeam = nullptr;

@@ -1,9 +1,9 @@
 #pragma once
 // Where the simulation reaches the subsystems above it. The design has units and the player aircraft
-// call the renderer's shader programs, the HUD's crosshair and the network layer; the simulation
+// call the renderer's shader programs, the HUD and the network layer; the simulation
 // must not include or link them, so it declares here what it needs and start-up installs the
 // implementations. Until one is installed the simulation gets the honest answer of a program that has
-// no such subsystem: no shader is used, there is no crosshair, there is no network game.
+// no such subsystem: no shader is used, there is no network game.
 
 #include "core/Maths.h"
 
@@ -20,16 +20,6 @@ public:
     virtual void Stop() = 0;
 };
 
-// The HUD's crosshair: where the player aims on the screen.
-class TCrosshairSeam {
-public:
-    virtual ~TCrosshairSeam() = default;
-    // The crosshair in normalised device units.
-    virtual TVector3 Position() const = 0;
-    // Where the ray through the crosshair meets the world this frame.
-    virtual TVector3 AimPoint() const = 0;
-};
-
 // The network layer as the simulation sees it: whether this program is a client of a network game,
 // and the messages a client sends to its server.
 class TNetworkSeam {
@@ -37,6 +27,9 @@ public:
     virtual ~TNetworkSeam() = default;
     virtual bool IsClient() const = 0;
     virtual void SendMessage(const void *data, int size) = 0;
+    // A network game's own step, once a mission tick after the world moved: what arrived is
+    // applied and what is due is sent.
+    virtual void Tick(int /*dt*/) {}
 };
 
 // The sea surface: wakes, splashes and explosions disturb it.
@@ -47,14 +40,10 @@ public:
     virtual void Disturb(const TVector3 &at, float strength, float size) = 0;
 };
 
-// The HUD as the mission script drives it: its fades and the script's indicator.
+// The HUD as the mission script drives it: the script's indicator.
 class THudSeam {
 public:
     virtual ~THudSeam() = default;
-    // Ms of fade-in from black; -1 a black screen until a fade-in starts; 0 no fade.
-    virtual void SetFadeIn(int ms) = 0;
-    // Ms of fade-out to black; the screen stays black when it ends.
-    virtual void SetFadeOut(int ms) = 0;
     // Shows the script's int variable Value (it lives as long as the script) under Label; a null
     // Value takes the indicator away.
     virtual void SetIndicator(const int *value, const std::string &label) = 0;
@@ -64,5 +53,4 @@ public:
 extern THudSeam       *HudSeam;
 extern TWaterSeam     *WaterSeam;
 extern TShaderSeam    *ShaderSeam;
-extern TCrosshairSeam *CrosshairSeam;
 extern TNetworkSeam   *NetworkSeam;

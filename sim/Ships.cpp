@@ -79,17 +79,19 @@ bool TargetContains(const TGameObject &target, const TVector3 &point)
 
 TShip::TShip(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles, const std::string &modelPath,
              const std::string &deadModelPath, float wakeScale)
-    : TUnit(objects), WakeScale(wakeScale)
+    : TUnit(objects, {.Position = position,
+                      .Rotation = angles,
+                      // The script gives the real health, side and flags; until then a ship is a live
+                      // target.
+                      .Health = 1000,
+                      .MaxHealth = 1000,
+                      .OnRadar = 1,
+                      .Targetable = 1,
+                      .IsGround = 1}),
+      WakeScale(wakeScale)
 {
-    Position = VectorSet4(position.x, position.y, position.z, 0);
-    Rotation = VectorSet4(angles.x, angles.y, angles.z, 0);
     Model = LoadUnitModel(modelPath);
     DeadAnimation = std::make_unique<TDeadAnimation>(deadModelPath, &Objects);
-    // The script gives the real health, side and flags; until then a ship is a live target.
-    Health = MaxHealth = 1000;
-    IsGround = 1;
-    Targetable = 1;
-    OnRadar = 1;
     if (Model)
         for (int i = 0; i < 5; ++i)
             WaterPoints[i] = Model->FindPoint("Water_" + std::to_string(i + 1));
@@ -223,28 +225,13 @@ void TShip::Draw()
                 mount.Gun->Draw();
 }
 
-void TShip::WriteShipState(TByteWriter &w, std::uint16_t code) const
+bool TShip::DescribeShip(TStateIO &io, std::uint16_t code)
 {
-    WriteStateHead(w, *this, code);
-    WriteUnitTail(w, *this);
-    static constexpr std::uint8_t blank[StateTurretSize] = {};
-    for (const TMount &mount : Mounts)
-        if (mount.Gun)
-            mount.Gun->WriteTurret(w);
-        else
-            w.Bytes(blank, sizeof blank);
-}
-
-bool TShip::ReadShipState(TByteReader &r, std::uint16_t code)
-{
-    if (!ReadStateHead(r, *this, code))
+    if (!io.Head(*this, code))
         return false;
-    ReadUnitTail(r, *this, &Objects);
+    io.UnitTail(*this, &Objects);
     for (TMount &mount : Mounts)
-        if (mount.Gun)
-            mount.Gun->ReadTurret(r);
-        else
-            r.Skip(StateTurretSize);
+        DescribeMount(io, mount.Gun.get());
     return true;
 }
 
@@ -263,8 +250,7 @@ TDestroyer::TDestroyer(TObjectsControl &objects, const TVector3 &position, int s
 }
 
 void TDestroyer::Update(int dt) { RunShip(dt, Engage, MaxSpeed); }
-void TDestroyer::WriteState(TByteWriter &message) { WriteShipState(message, ClassDestroyer); }
-void TDestroyer::ReadState(TByteReader &message) { ReadShipState(message, ClassDestroyer); }
+void TDestroyer::DescribeState(TStateIO &io) { DescribeShip(io, ClassDestroyer); }
 
 TBoat::TBoat(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles)
     : TShip(objects, position, angles, SidePath("Boat", "Main_", side), SidePath("Boat", "Dead_", side), BoatWake)
@@ -274,8 +260,7 @@ TBoat::TBoat(TObjectsControl &objects, const TVector3 &position, int side, const
 }
 
 void TBoat::Update(int dt) { RunShip(dt, Engage, MaxSpeed); }
-void TBoat::WriteState(TByteWriter &message) { WriteShipState(message, ClassBoat); }
-void TBoat::ReadState(TByteReader &message) { ReadShipState(message, ClassBoat); }
+void TBoat::DescribeState(TStateIO &io) { DescribeShip(io, ClassBoat); }
 
 TBattleShip::TBattleShip(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles)
     : TShip(objects, position, angles, SidePath("BattleShip", "Main_", side), SidePath("BattleShip", "Dead_", side),
@@ -297,8 +282,7 @@ TBattleShip::TBattleShip(TObjectsControl &objects, const TVector3 &position, int
 }
 
 void TBattleShip::Update(int dt) { RunShip(dt, Engage, MaxSpeed); }
-void TBattleShip::WriteState(TByteWriter &message) { WriteShipState(message, ClassBattleShip); }
-void TBattleShip::ReadState(TByteReader &message) { ReadShipState(message, ClassBattleShip); }
+void TBattleShip::DescribeState(TStateIO &io) { DescribeShip(io, ClassBattleShip); }
 
 TTransport::TTransport(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles,
                        const std::string &type)
@@ -309,8 +293,7 @@ TTransport::TTransport(TObjectsControl &objects, const TVector3 &position, int s
 }
 
 void TTransport::Update(int dt) { RunShip(dt, Engage, MaxSpeed); }
-void TTransport::WriteState(TByteWriter &message) { WriteShipState(message, ClassTransport); }
-void TTransport::ReadState(TByteReader &message) { ReadShipState(message, ClassTransport); }
+void TTransport::DescribeState(TStateIO &io) { DescribeShip(io, ClassTransport); }
 
 // ---- Submarines ---------------------------------------------------------------------------------
 
@@ -402,21 +385,13 @@ void TSubmarine::Launch(TGameObject *enemy)
     Restart(LaunchEmitter.get());
 }
 
-void TSubmarine::WriteState(TByteWriter &message)
+void TSubmarine::DescribeState(TStateIO &io)
 {
-    WriteShipState(message, Code);
-    message.Int(LaunchClock);
-    message.Byte(Hidden);
-    message.Byte(LaunchPoint);
-}
-
-void TSubmarine::ReadState(TByteReader &message)
-{
-    if (!ReadShipState(message, Code))
+    if (!DescribeShip(io, Code))
         return;
-    LaunchClock = message.Int();
-    Hidden = message.Byte();
-    LaunchPoint = message.Byte() ? 1 : 0;
+    io.Int(LaunchClock);
+    io.Byte(Hidden);
+    io.Flag(LaunchPoint);
 }
 
 // ---- Torpedo ------------------------------------------------------------------------------------
@@ -450,37 +425,34 @@ void TTorpedo::Update(int dt)
     Wake(dt);
 }
 
-void TTorpedo::WriteState(TByteWriter &message)
+void TTorpedo::DescribeState(TStateIO &io)
 {
-    WriteShipState(message, ClassTorpedo);
-    message.Int(DeadAnimation->Clock);
-}
-
-void TTorpedo::ReadState(TByteReader &message)
-{
-    if (!ReadShipState(message, ClassTorpedo))
+    if (!DescribeShip(io, ClassTorpedo))
         return;
-    const int clock = message.Int();
-    // A torpedo the client sees sinking picks up the server's clock.
-    if (clock > 0 && !DeadAnimation->Started)
-        DeadAnimation->Start();
-    DeadAnimation->Clock = clock;
+    int clock = DeadAnimation->Clock;
+    io.Int(clock);
+    if (io.Reading()) {
+        // A torpedo the client sees sinking picks up the server's clock.
+        if (clock > 0 && !DeadAnimation->Started)
+            DeadAnimation->Start();
+        DeadAnimation->Clock = clock;
+    }
 }
 
 // ---- Ballistic missile --------------------------------------------------------------------------
 
 TBallisticMissile::TBallisticMissile(TObjectsControl &objects, const TVector3 &position, TGameObject *target, int side)
-    : TUnit(objects)
+    : TUnit(objects, {.Position = position,
+                      .Side = side,
+                      .Health = 150,
+                      .MaxHealth = 150,
+                      .OnRadar = 1,
+                      .Targetable = 1,
+                      .IsGround = 0,   // in the air: guns that fire at aircraft can shoot it down
+                      .Category = TObjectCategory::Missile})
 {
-    Position = VectorSet4(position.x, position.y, position.z, 0);
     Target = target;
-    Side = side;
     Model = LoadUnitModel("Data\\Models\\Misc\\Sub_Missile.otm");
-    Health = MaxHealth = 150;
-    Category = 1;
-    OnRadar = 1;
-    Targetable = 1;
-    IsGround = 0;   // in the air: guns that fire at aircraft can shoot it down
     Velocity = VectorSet3(0, 0, Speed);
     FaceVelocity();
     Trail = MakeEmitter<TManualEmitter>("Data\\Effects\\Missile_Smoke.dps", 1.0f);
@@ -557,27 +529,13 @@ void TBallisticMissile::Draw()
         DrawModel();
 }
 
-void TBallisticMissile::WriteState(TByteWriter &message)
+void TBallisticMissile::DescribeState(TStateIO &io)
 {
-    WriteStateHead(message, *this, ClassBallisticMissile);
-    WriteUnitTail(message, *this);
-    message.Float(Velocity.x);
-    message.Float(Velocity.y);
-    message.Float(Velocity.z);
-    message.Int(Age);
-    message.Int(EndClock);
-    message.Float(DamageValue);
-}
-
-void TBallisticMissile::ReadState(TByteReader &message)
-{
-    if (!ReadStateHead(message, *this, ClassBallisticMissile))
+    if (!io.Head(*this, ClassBallisticMissile))
         return;
-    ReadUnitTail(message, *this, &Objects);
-    Velocity.x = message.Float();
-    Velocity.y = message.Float();
-    Velocity.z = message.Float();
-    Age = message.Int();
-    EndClock = message.Int();
-    DamageValue = message.Float();
+    io.UnitTail(*this, &Objects);
+    io.Vector3(Velocity);
+    io.Int(Age);
+    io.Int(EndClock);
+    io.Float(DamageValue);
 }

@@ -26,7 +26,7 @@ public:
     ~TShip() override;
 
     void Draw() override;
-    int TargetClass() override { return 3; }
+    TTargetClass TargetClass() override { return TTargetClass::Ship; }
 
     // A turret on a mount point of the model (Point -1: none, and no turret either).
     struct TMount {
@@ -65,8 +65,9 @@ protected:
     // Sent is false (the battleship's missile launcher is not sent). Returns the turret or null.
     TGun *AddTurret(const char *point, const TTurretConfig &config, bool missile = false, bool sent = true);
 
-    void WriteShipState(TByteWriter &w, std::uint16_t code) const;
-    bool ReadShipState(TByteReader &r, std::uint16_t code);
+    // The message every ship starts with: the head for Code, the unit tail and the sent turrets.
+    // False when a read refuses the message.
+    bool DescribeShip(TStateIO &io, std::uint16_t code);
 
     std::vector<TMount> Unsent;    // turrets not in the state message
 };
@@ -76,8 +77,7 @@ public:
     // Angles are pitch, heading and roll in degrees.
     TDestroyer(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles);
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     static constexpr float Engage = 800, MaxSpeed = 80;
 };
@@ -86,8 +86,7 @@ class TBoat : public TShip {
 public:
     TBoat(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles);
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     static constexpr float Engage = 800, MaxSpeed = 80;
 };
@@ -98,8 +97,7 @@ class TBattleShip : public TShip {
 public:
     TBattleShip(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles);
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     TGun *Launcher() const { return Unsent.empty() ? nullptr : Unsent.front().Gun.get(); }
 
@@ -112,8 +110,7 @@ public:
     TTransport(TObjectsControl &objects, const TVector3 &position, int side, const TVector3 &angles,
                const std::string &type);
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     std::string Type;
 
@@ -127,8 +124,7 @@ class TSubmarine : public TShip {
 public:
     TSubmarine(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles);
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     int  LaunchClock = 0;          // ms since the last launch
     std::uint8_t Hidden = 0;       // below -10: off the radar and not targetable
@@ -165,8 +161,7 @@ class TTorpedo : public TShip {
 public:
     TTorpedo(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles);
     void Update(int dt) override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     static constexpr float MaxSpeed = 160, HitDamage = 1000;
 };
@@ -179,8 +174,7 @@ public:
     TBallisticMissile(TObjectsControl &objects, const TVector3 &position, TGameObject *target = nullptr, int side = 0);
     void Update(int dt) override;
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     TVector3 Velocity;
     int   Age = 0;                 // ms since launch

@@ -9,49 +9,33 @@
 
 namespace {
 
-// The marker's three flags after the head: both marker classes send the same record.
-void WriteMarkerFlags(TByteWriter &w, const TGameObject &object)
+// The marker's message: the head for Code and three flags; both marker classes send the same
+// record under their own codes.
+void DescribeMarker(TStateIO &io, TGameObject &object, std::uint16_t code)
 {
-    w.Byte(object.OnRadar);
-    w.Byte(object.Targetable);
-    w.Byte(object.BlinkOnRadar);
-}
-
-void ReadMarkerFlags(TByteReader &r, TGameObject &object)
-{
-    object.OnRadar = r.Byte();
-    object.Targetable = r.Byte();
-    object.BlinkOnRadar = r.Byte();
+    if (!io.Head(object, code))
+        return;
+    io.Byte(object.OnRadar);
+    io.Byte(object.Targetable);
+    io.Byte(object.BlinkOnRadar);
 }
 
 } // namespace
 
 TEmptyObject::TEmptyObject(TObjectsControl &objects, const TVector3 &position, float pitch, float heading)
 {
-    Id = objects.NewId();
-    Position = VectorSet4(position.x, position.y, position.z, 0);
-    Rotation = VectorSet4(pitch, heading, 0, 0);
-    IsStatic = 1;
+    StampObject(*this, {.IdFrom = &objects,
+                        .Position = position,
+                        .Rotation = VectorSet3(pitch, heading, 0),
+                        .IsStatic = 1});
 }
 
-void TEmptyObject::WriteState(TByteWriter &w)
-{
-    WriteStateHead(w, *this, ClassEmptyObject);
-    WriteMarkerFlags(w, *this);
-}
-
-void TEmptyObject::ReadState(TByteReader &r)
-{
-    if (ReadStateHead(r, *this, ClassEmptyObject))
-        ReadMarkerFlags(r, *this);
-}
+void TEmptyObject::DescribeState(TStateIO &io) { DescribeMarker(io, *this, ClassEmptyObject); }
 
 TDeadStaticObject::TDeadStaticObject(TObjectsControl &objects, const std::string &modelPath,
                                      const TVector3 &position, float pitch, float heading)
-    : TUnit(objects), ModelPath(modelPath)
+    : TUnit(objects, {.Position = position, .Rotation = VectorSet3(pitch, heading, 0)}), ModelPath(modelPath)
 {
-    Position = VectorSet4(position.x, position.y, position.z, 0);
-    Rotation = VectorSet4(pitch, heading, 0, 0);
     if (ModelLib && DataFileExists(modelPath))
         Model = ModelLib->Load(modelPath);
     if (!Model)
@@ -88,14 +72,4 @@ void TDeadStaticObject::Draw()
         device.SetLighting(true);
 }
 
-void TDeadStaticObject::WriteState(TByteWriter &w)
-{
-    WriteStateHead(w, *this, ClassDeadStaticObject);
-    WriteMarkerFlags(w, *this);
-}
-
-void TDeadStaticObject::ReadState(TByteReader &r)
-{
-    if (ReadStateHead(r, *this, ClassDeadStaticObject))
-        ReadMarkerFlags(r, *this);
-}
+void TDeadStaticObject::DescribeState(TStateIO &io) { DescribeMarker(io, *this, ClassDeadStaticObject); }

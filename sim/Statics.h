@@ -18,8 +18,7 @@ public:
     TEmptyObject(TObjectsControl &objects, const TVector3 &position, float pitch, float heading);
     void Update(int) override {}
     void Draw() override {}
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 };
 
 // A scripted wreck or decoration that keeps its model: the wrecks of "CreateStaticDead", the
@@ -35,8 +34,7 @@ public:
     ~TDeadStaticObject() override;
     void Update(int dt) override;
     void Draw() override;
-    void WriteState(TByteWriter &message) override;
-    void ReadState(TByteReader &message) override;
+    void DescribeState(TStateIO &io) override;
 
     // One fire at a "SimpleFire" point of the model.
     struct TFire {

@@ -10,23 +10,7 @@ namespace {
 constexpr std::uint16_t Sizes[22] = {0,   320, 315, 320, 304, 312, 316, 305, 305, 436, 340,
                                      556, 322, 322, 340, 316, 320, 340, 312, 324, 306, 322};
 
-void WriteVector(TByteWriter &w, const TVector4 &v)
-{
-    w.Float(v.x);
-    w.Float(v.y);
-    w.Float(v.z);
-    w.Float(v.w);
-}
-
-TVector4 ReadVector(TByteReader &r)
-{
-    TVector4 v;
-    v.x = r.Float();
-    v.y = r.Float();
-    v.z = r.Float();
-    v.w = r.Float();
-    return v;
-}
+constexpr std::size_t NameField = 256;   // the length byte and the characters
 
 } // namespace
 
@@ -39,71 +23,159 @@ std::uint16_t Round16(float f)
     return std::uint16_t(std::min(std::lround(double(f)), 65535L));
 }
 
-void WriteStateHead(TByteWriter &w, const TGameObject &object, std::uint16_t code, bool withHealth)
+bool TStateIO::Refuse()
 {
-    w.Short(std::int16_t(StateSize(code)));
-    w.Short(std::int16_t(code));
-    w.Short(std::int16_t(object.Id));
-    const std::size_t length = std::min<std::size_t>(object.Name.size(), 255);
-    std::uint8_t name[256] = {};
-    name[0] = std::uint8_t(length);
-    std::copy_n(object.Name.data(), length, name + 1);
-    w.Bytes(name, sizeof name);
-    WriteVector(w, object.Position);
-    WriteVector(w, object.Rotation);
-    w.Int(object.Side);
-    if (withHealth) {
-        w.Short(std::int16_t(Round16(object.Health)));
-        w.Short(std::int16_t(Round16(object.MaxHealth)));
-    }
+    Refused = true;
+    return false;
 }
 
-bool ReadStateHead(TByteReader &r, TGameObject &object, std::uint16_t code, bool withHealth)
+bool TStateIO::Head(TGameObject &object, std::uint16_t code, bool withHealth)
 {
-    const std::size_t start = r.Position();
-    if (r.Left() < 4)
+    if (!Live())
         return false;
-    const std::uint16_t size = std::uint16_t(r.Short());
-    const std::uint16_t got = std::uint16_t(r.Short());
-    // Wrong class or a message cut short: leave the object as it is.
-    if (got != code || size != StateSize(code) || r.Left() + 4 < size) {
-        r.Skip(std::min<std::size_t>(r.Left(), size >= 4 ? size - 4u : 0u));
-        return false;
+    if (Reader && Reader->Left() < 4)
+        return Refuse();
+    std::uint16_t size = StateSize(code), got = code;
+    U16(size);
+    U16(got);
+    // Another class, or a message cut short: leave the object as it is.
+    if (Reader && (got != code || size != StateSize(code) || Reader->Left() + 4 < size)) {
+        Reader->Skip(std::min<std::size_t>(Reader->Left(), size >= 4 ? size - 4u : 0u));
+        return Refuse();
     }
-    (void)start;
-    object.Id = std::uint16_t(r.Short());
-    std::uint8_t name[256];
-    r.Bytes(name, sizeof name);
-    object.Name.assign(reinterpret_cast<const char *>(name + 1), name[0]);
-    object.Position = ReadVector(r);
-    object.Rotation = ReadVector(r);
-    object.Side = r.Int();
+    HeadCode = code;
+    U16(object.Id);
+    Name(object.Name);
+    Vector4(object.Position);
+    Vector4(object.Rotation);
+    Int(object.Side);
     if (withHealth) {
-        object.Health = float(std::uint16_t(r.Short()));
-        object.MaxHealth = float(std::uint16_t(r.Short()));
+        Round16(object.Health);
+        Round16(object.MaxHealth);
     }
     return true;
 }
 
-void WriteUnitTail(TByteWriter &w, const TGameObject &object)
+void TStateIO::UnitTail(TGameObject &object, const TObjectsControl *objects)
 {
-    w.Short(std::int16_t(object.Target ? object.Target->Id : 0));
-    w.Byte(object.OnRadar);
-    w.Int(object.Order);
-    w.Float(object.OrderData);
-    w.Byte(object.Targetable);
-    w.Byte(object.WeaponEnabled);
-    w.Byte(object.BlinkOnRadar);
+    Target(object.Target, objects);
+    Byte(object.OnRadar);
+    Int(object.Order);
+    Float(object.OrderData);
+    Byte(object.Targetable);
+    Byte(object.WeaponEnabled);
+    Byte(object.BlinkOnRadar);
 }
 
-void ReadUnitTail(TByteReader &r, TGameObject &object, const TObjectsControl *objects)
+void TStateIO::Byte(std::uint8_t &v)
 {
-    const std::uint16_t target = std::uint16_t(r.Short());
-    object.Target = target != 0 && objects ? objects->FindById(target) : nullptr;
-    object.OnRadar = r.Byte();
-    object.Order = r.Int();
-    object.OrderData = r.Float();
-    object.Targetable = r.Byte();
-    object.WeaponEnabled = r.Byte();
-    object.BlinkOnRadar = r.Byte();
+    if (!Live())
+        return;
+    if (Reader)
+        v = Reader->Byte();
+    else
+        Writer->Byte(v);
+}
+
+void TStateIO::U16(std::uint16_t &v)
+{
+    if (!Live())
+        return;
+    if (Reader)
+        v = std::uint16_t(Reader->Short());
+    else
+        Writer->Short(std::int16_t(v));
+}
+
+void TStateIO::Int(std::int32_t &v)
+{
+    if (!Live())
+        return;
+    if (Reader)
+        v = Reader->Int();
+    else
+        Writer->Int(v);
+}
+
+void TStateIO::Float(float &v)
+{
+    if (!Live())
+        return;
+    if (Reader)
+        v = Reader->Float();
+    else
+        Writer->Float(v);
+}
+
+void TStateIO::Round16(float &v)
+{
+    std::uint16_t sent = ::Round16(v);
+    U16(sent);
+    if (Reading())
+        v = float(sent);
+}
+
+void TStateIO::SmallInt(int &v, int min, int max)
+{
+    auto sent = std::uint8_t(v);
+    Byte(sent);
+    if (Reading())
+        v = std::clamp(int(sent), min, max);
+}
+
+void TStateIO::Flag(std::uint8_t &v)
+{
+    Byte(v);
+    if (Reading())
+        v = v ? 1 : 0;
+}
+
+void TStateIO::Vector3(TVector3 &v)
+{
+    Float(v.x);
+    Float(v.y);
+    Float(v.z);
+}
+
+void TStateIO::Vector4(TVector4 &v)
+{
+    Vector3(v);
+    Float(v.w);
+}
+
+void TStateIO::Name(std::string &name)
+{
+    if (!Live())
+        return;
+    std::uint8_t field[NameField] = {};
+    if (Reader) {
+        Reader->Bytes(field, sizeof field);
+        name.assign(reinterpret_cast<const char *>(field + 1), field[0]);
+    } else {
+        const std::size_t length = std::min(name.size(), NameField - 1);
+        field[0] = std::uint8_t(length);
+        std::copy_n(name.data(), length, field + 1);
+        Writer->Bytes(field, sizeof field);
+    }
+}
+
+void TStateIO::Target(TGameObject *&target, const TObjectsControl *objects)
+{
+    std::uint16_t id = target ? target->Id : 0;
+    U16(id);
+    if (Reading())
+        target = id != 0 && objects ? objects->FindById(id) : nullptr;
+}
+
+void TStateIO::Blank(std::size_t n)
+{
+    if (!Live())
+        return;
+    if (Reader) {
+        Reader->Skip(n);
+    } else {
+        static constexpr std::uint8_t zeros[StateTurretSize] = {};
+        for (; n > 0; n -= std::min(n, sizeof zeros))
+            Writer->Bytes(zeros, std::min(n, sizeof zeros));
+    }
 }

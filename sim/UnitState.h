@@ -1,7 +1,9 @@
 #pragma once
 // The network state message of a game object: a fixed head that every class shares, then the class's
 // own fields. A server sends one per object about twenty times a second; a client applies it to the
-// object with the same id. Every class has its code and an exact size:
+// object with the same id. Each class describes its message once (TGameObject::DescribeState, run
+// through a TStateIO): the same description writes the message and reads it back, so the two
+// directions cannot drift apart. Every class has its code and an exact size:
 //
 //   code class               size  after the head (offset 302)
 //    1   TCraftSu25          320   unit tail, bomb clock (int32)
@@ -35,10 +37,15 @@
 
 #include "core/Bytes.h"
 
+#include <concepts>
 #include <cstdint>
+#include <string>
+#include <type_traits>
 
 class TGameObject;
 class TObjectsControl;
+struct TVector3;
+struct TVector4;
 
 enum TClassCode : std::uint16_t {
     ClassCraftSu25 = 1, ClassCraftAvax, ClassCraftGAS1, ClassIsland, ClassBuildingStatic, ClassCarrier,
@@ -55,15 +62,75 @@ constexpr std::size_t StateHeadSizeIsland = 298; // without
 constexpr std::size_t StateUnitTailSize = 14;
 constexpr std::size_t StateTurretSize = 24;
 
-// Writes the head of Object's message for class Code (its size from StateSize).
-void WriteStateHead(TByteWriter &w, const TGameObject &object, std::uint16_t code, bool withHealth = true);
-// Reads a head written for class Code into Object. False (and Object untouched) when the message is
-// not one of that class: a wrong code, a wrong size, or fewer bytes than the size says.
-bool ReadStateHead(TByteReader &r, TGameObject &object, std::uint16_t code, bool withHealth = true);
-
-// The unit tail. Reading resolves the target's Id in Objects (none when it names nothing there).
-void WriteUnitTail(TByteWriter &w, const TGameObject &object);
-void ReadUnitTail(TByteReader &r, TGameObject &object, const TObjectsControl *objects);
-
 // A 16-bit unsigned value rounded from F and clamped to 0..65535.
 std::uint16_t Round16(float f);
+
+// One run of a state message description, in one direction. Writing, each field call appends the
+// field's value to the writer; reading, it takes the value from the reader into the same field. A
+// description starts with Head and stops when Head refuses the message:
+//
+//     void TThing::DescribeState(TStateIO &io)
+//     {
+//         if (!io.Head(*this, ClassThing))
+//             return;
+//         io.UnitTail(*this, &Objects);
+//         io.Int(Clock);
+//     }
+class TStateIO {
+public:
+    explicit TStateIO(TByteWriter &writer) : Writer(&writer) {}
+    explicit TStateIO(TByteReader &reader) : Reader(&reader) {}
+
+    // Whether this run applies a received message (false while writing, and once the head of the
+    // message was refused). What a class does with the values it has read goes under this.
+    bool Reading() const { return Reader && !Refused; }
+    // The class code of the head described, 0 before it.
+    std::uint16_t Code() const { return HeadCode; }
+
+    // The head for class Code; WithHealth false leaves Health and MaxHealth out. Reading, a message
+    // of another class, of another size than the class's, or shorter than its size is refused: the
+    // object is left as it was, the reader is moved past what the message claims to hold, the
+    // result is false and every further call does nothing.
+    [[nodiscard]] bool Head(TGameObject &object, std::uint16_t code, bool withHealth = true);
+    // The unit tail: the target's Id (resolved in Objects when read; none when Objects is null or
+    // holds no such Id), OnRadar, Order, OrderData, Targetable, WeaponEnabled, BlinkOnRadar.
+    void UnitTail(TGameObject &object, const TObjectsControl *objects);
+
+    void Byte(std::uint8_t &v);
+    void U16(std::uint16_t &v);
+    void Int(std::int32_t &v);
+    // An enumeration kept as a 32-bit integer.
+    template <class E>
+        requires std::is_enum_v<E> && std::same_as<std::underlying_type_t<E>, std::int32_t>
+    void Int(E &v)
+    {
+        auto raw = static_cast<std::int32_t>(v);
+        Int(raw);
+        if (Reading())
+            v = static_cast<E>(raw);
+    }
+    void Float(float &v);
+    // A float sent as 16 bits unsigned, rounded and clamped (Round16); read back as that whole number.
+    void Round16(float &v);
+    // An int sent as one byte; read back held within Min..Max.
+    void SmallInt(int &v, int min, int max);
+    // A flag sent as it is; any value but 0 reads back as 1.
+    void Flag(std::uint8_t &v);
+    void Vector3(TVector3 &v);   // x, y, z
+    void Vector4(TVector4 &v);   // x, y, z, w
+    // A name in its fixed field: a length byte and 255 characters (longer names are cut).
+    void Name(std::string &name);
+    // The Id of Target (0 for none); read, the object of that Id in Objects, or none.
+    void Target(TGameObject *&target, const TObjectsControl *objects);
+    // N bytes that carry nothing here: zeros when written, passed over when read.
+    void Blank(std::size_t n);
+
+private:
+    bool Live() const { return !Refused; }
+    bool Refuse();
+
+    TByteWriter  *Writer = nullptr;
+    TByteReader  *Reader = nullptr;
+    bool          Refused = false;
+    std::uint16_t HeadCode = 0;
+};

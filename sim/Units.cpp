@@ -39,12 +39,16 @@ bool At(const std::string &name, std::size_t position, const char *word)
 
 // ---- Services -----------------------------------------------------------------------------------
 
-void (*PlayerKillCounter)(int targetClass) = nullptr;
+TPlayerStatistics  PlayerStatistics;
+TPlayerStatistics *MissionStatistics = &PlayerStatistics;
 
 void CountPlayerKill(const TGameObject &victim)
 {
-    if (PlayerKillCounter)
-        PlayerKillCounter(const_cast<TGameObject &>(victim).TargetClass());
+    const TTargetClass kind = const_cast<TGameObject &>(victim).TargetClass();
+    if (kind == TTargetClass::Aircraft)
+        ++MissionStatistics->AircraftKills;
+    else if (kind == TTargetClass::Ship)
+        ++MissionStatistics->ShipKills;
 }
 
 bool IsNetworkClient() { return NetworkGame && !NetworkHost; }
@@ -96,7 +100,11 @@ TMatrix4 UnitMatrix(const TVector4 &position, const TVector4 &angles)
 
 // ---- TUnit --------------------------------------------------------------------------------------
 
-TUnit::TUnit(TObjectsControl &objects) : Objects(objects) { Id = objects.NewId(); }
+TUnit::TUnit(TObjectsControl &objects, TObjectStamp stamp) : Objects(objects)
+{
+    stamp.IdFrom = &objects;
+    StampObject(*this, stamp);
+}
 
 bool TUnit::KeepTarget()
 {
@@ -358,12 +366,16 @@ const TTurretConfig CarrierMachineGun{"Data\\Models\\Guns\\MachineGun.otm", "Dat
 
 TGun::TGun(TObjectsControl &objects, const TVector3 &position, TGameObject *owner, int side,
            const TTurretConfig &config)
-    : TUnit(objects)
+    : TUnit(objects, {.Position = position,
+                      .Rotation = VectorSet3(0, config.YawStart, 0),
+                      .Side = side,
+                      .Health = config.Health,
+                      .MaxHealth = config.Health,
+                      .IsGround = 1,
+                      .Category = TObjectCategory::Turret})
 {
-    Position = VectorSet4(position.x, position.y, position.z, 0);
     Owner = owner;
     OwnerHeading = owner ? &owner->Rotation.y : nullptr;
-    Side = side;
     Model = LoadUnitModel(config.Model);
     FireSoundPath = config.Sound;
     AttacksAir = config.AttacksAir;
@@ -382,10 +394,6 @@ TGun::TGun(TObjectsControl &objects, const TVector3 &position, TGameObject *owne
     YawStart = config.YawStart;
     PitchMin = 0;
     PitchMax = config.PitchMax;
-    Rotation.y = YawStart;
-    Health = MaxHealth = config.Health;
-    Category = 3;
-    IsGround = 1;
     if (Model)
         for (int n = 1;; ++n) {
             const int begin = Model->FindPoint("Fire_begin_" + std::to_string(n));
@@ -531,22 +539,20 @@ void TGun::Draw()
     device.PopTransform();
 }
 
-void TGun::WriteTurret(TByteWriter &w) const
+void TGun::DescribeTurret(TStateIO &io)
 {
-    w.Float(Rotation.y);
-    w.Float(Rotation.x);
-    w.Int(ReloadClock);
-    w.Int(FlashClock);
-    w.Int(BurstLeft);
-    w.Int(PauseClock);
+    io.Float(Rotation.y);
+    io.Float(Rotation.x);
+    io.Int(ReloadClock);
+    io.Int(FlashClock);
+    io.Int(BurstLeft);
+    io.Int(PauseClock);
 }
 
-void TGun::ReadTurret(TByteReader &r)
+void DescribeMount(TStateIO &io, TGun *gun)
 {
-    Rotation.y = r.Float();
-    Rotation.x = r.Float();
-    ReloadClock = r.Int();
-    FlashClock = r.Int();
-    BurstLeft = r.Int();
-    PauseClock = r.Int();
+    if (gun)
+        gun->DescribeTurret(io);
+    else
+        io.Blank(StateTurretSize);
 }

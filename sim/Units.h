@@ -14,9 +14,17 @@
 
 class TModel;
 
-// Counts a kill of the player's side (a friendly bomb's victim) in the mission's statistics by the
-// victim's TargetClass; the mission's script exchange installs the counter, nothing counts without.
-extern void (*PlayerKillCounter)(int targetClass);
+// The player's statistics of a mission: shots and hits of the player's weapons, and the kills of
+// the player's side (by the player's weapons, and by friendly bombs) by the victim's TargetClass.
+// The score of a won mission and the stage-complete page read these kills.
+struct TPlayerStatistics {
+    int AircraftKills = 0, ShipKills = 0, Shots = 0, Hits = 0;
+};
+// The statistics being counted: those of the mission being flown (its world points here while it
+// lives), otherwise PlayerStatistics, which counts for what runs without a mission.
+extern TPlayerStatistics *MissionStatistics;
+extern TPlayerStatistics  PlayerStatistics;
+// The one kill counter: counts Victim in MissionStatistics by its TargetClass.
 void CountPlayerKill(const TGameObject &victim);
 
 // Whether this program is a client of a network game: then only the server deals damage.
@@ -44,8 +52,9 @@ TModel *LoadUnitModel(const std::string &gamePath);
 // A unit of a mission: every class of ships, aircraft, projectiles, turrets and ground sites.
 class TUnit : public TGameObject {
 public:
-    // Takes an Id from Objects; the unit keeps Objects for its queries (targets, collision).
-    explicit TUnit(TObjectsControl &objects);
+    // Takes an Id from Objects, then the fields of Stamp; the unit keeps Objects for its queries
+    // (targets, collision).
+    explicit TUnit(TObjectsControl &objects, TObjectStamp stamp = {});
 
     TObjectsControl &Objects;
 
@@ -152,9 +161,8 @@ public:
     // Wraps the yaw, keeps it in the sector (stopping at the nearer edge) and clamps the elevation.
     void KeepInSector();
 
-    // The turret record of the carrier's state message.
-    void WriteTurret(TByteWriter &w) const;
-    void ReadTurret(TByteReader &r);
+    // The turret record of the carrier's state message (StateTurretSize bytes).
+    void DescribeTurret(TStateIO &io);
 
     struct TMuzzle {
         std::unique_ptr<TEmitter> Emitter;
@@ -179,6 +187,10 @@ public:
     int    ReloadClock = 0;
     int    FlashClock = 0;
 };
+
+// The turret record of a mount in a carrier's state message: Gun's, or zeros for a mount without a
+// turret.
+void DescribeMount(TStateIO &io, TGun *gun);
 
 // A missile launcher: fires homing missiles instead of shells.
 class TGunMissile : public TGun {

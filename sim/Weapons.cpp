@@ -24,7 +24,6 @@
 #include <limits>
 #include <numbers>
 
-TPlayerStatistics PlayerStatistics;
 
 namespace {
 
@@ -49,7 +48,13 @@ constexpr int CameraTime = 5000;
 constexpr int CameraWatch = 2;          // an object from aside
 constexpr int CameraRideMissile = 4;    // behind a missile
 
-bool FireHeld(int action) { return Keys && Keys->ActionDown(action); }
+// Whether the weapon's pilot holds the fire action bound to Action (KP_PRIMARY or KP_SECONDARY).
+bool FireHeld(const TWeapon &weapon, int action)
+{
+    if (!weapon.Pilot)
+        return false;
+    return weapon.Pilot->Holds(action == KP_PRIMARY ? CommandPrimary : CommandSecondary);
+}
 
 void Follow(TGameObject *object, int mode)
 {
@@ -134,15 +139,7 @@ void DealDamage(TGameObject *victim, float amount)
 }
 
 // A kill by the player's weapons: the statistics and the mission's score count it by its class.
-void CountKill(TGameObject &victim)
-{
-    const int kind = victim.TargetClass();
-    if (kind == 2)
-        ++PlayerStatistics.AircraftKills;
-    else if (kind == 3)
-        ++PlayerStatistics.ShipKills;
-    CountPlayerKill(victim);
-}
+void CountKill(TGameObject &victim) { CountPlayerKill(victim); }
 
 // The closest distance from C to the segment A-B.
 float SegmentDistance(const TVector3 &c, const TVector3 &a, const TVector3 &b)
@@ -182,7 +179,7 @@ void ReloadTick(TWeapon &weapon, int dt)
 
 void Hit(TWeapon &weapon, TGameObject *target, bool afterPause)
 {
-    ++PlayerStatistics.Shots;
+    ++MissionStatistics->Shots;
     if (!Listed(weapon.Objects, target))
         return;
     const int ownSide = weapon.Owner ? weapon.Owner->Side : 0;
@@ -197,7 +194,7 @@ void Hit(TWeapon &weapon, TGameObject *target, bool afterPause)
         damage = std::round(float(weapon.Power) * 1000.0f / float(weapon.Interval));
     const bool wasAlive = target->Health > 0;
     DealDamage(target, damage);
-    ++PlayerStatistics.Hits;
+    ++MissionStatistics->Hits;
     if (wasAlive && target->Health <= 0)
         CountKill(*target);
 }
@@ -227,7 +224,7 @@ TMachineGun::TMachineGun(TObjectsControl *objects, TGameObject *owner, int fireK
 
 void TMachineGun::Update(int dt, const TVector3 &shootPoint, TGameObject *target, const TVector3 &aimPoint)
 {
-    const bool firing = FireHeld(FireKey) && Ammo >= 1;
+    const bool firing = FireHeld(*this, FireKey) && Ammo >= 1;
     const std::int64_t now = GameClock;
     if (firing && now - LastShot > Interval) {
         --Ammo;
@@ -285,7 +282,7 @@ TLaserGun::TLaserGun(TObjectsControl *objects, TGameObject *owner)
 void TLaserGun::Update(int dt, const TVector3 &shootPoint, TGameObject *target, const TVector3 &aimPoint)
 {
     const std::int64_t now = GameClock;
-    if (FireHeld(KP_SECONDARY) && Ammo >= 1 && now - LastShot >= Interval) {
+    if (FireHeld(*this, KP_SECONDARY) && Ammo >= 1 && now - LastShot >= Interval) {
         --Ammo;
         LastShot = now;
         PlaySoundAt(Sound, shootPoint, 100, 400);
@@ -315,7 +312,7 @@ TPlasmaGun::TPlasmaGun(TObjectsControl *objects, TGameObject *owner)
 void TPlasmaGun::Update(int, const TVector3 &shootPoint, TGameObject *, const TVector3 &)
 {
     const std::int64_t now = GameClock;
-    if (!Objects || !Owner || !FireHeld(KP_SECONDARY) || Ammo < 1 || now - LastShot < Interval)
+    if (!Objects || !Owner || !FireHeld(*this, KP_SECONDARY) || Ammo < 1 || now - LastShot < Interval)
         return;
     --Ammo;
     LastShot = now;
@@ -338,16 +335,17 @@ TVector3 TPlasmaMissile::LaunchVelocity(float heading, float pitch, float speed)
 
 TPlasmaMissile::TPlasmaMissile(TObjectsControl &objects, const TVector3 &position, const TVector3 &angles,
                                const TVector3 &velocity)
-    : TUnit(objects), Velocity(velocity)
+    : TUnit(objects, {.Position = position,
+                      .Rotation = angles,
+                      .Health = 10,
+                      .MaxHealth = 10,
+                      .Name = "plasma",
+                      .OnRadar = 1,
+                      .Targetable = 0,
+                      .Category = TObjectCategory::Missile}),
+      Velocity(velocity)
 {
-    Position = Point4(position);
-    Rotation = Point4(angles);
     WrapHeading();
-    Health = MaxHealth = 10;
-    Category = 1;
-    OnRadar = 1;
-    Targetable = 0;
-    Name = "plasma";
     Trail = MakeEmitter<TPointEmitter>("Data\\Effects\\Plasma.dps", 1.0f);
     Explosion = MakeEmitter<TEmitter>("Data\\Effects\\Plasma_Explosion.dps", 1.0f);
     if (Explosion)
@@ -432,7 +430,7 @@ TMegaBombGun::TMegaBombGun(TObjectsControl *objects, TGameObject *owner) : TWeap
 void TMegaBombGun::Update(int, const TVector3 &, TGameObject *, const TVector3 &)
 {
     const std::int64_t now = GameClock;
-    if (!Objects || !Owner || !FireHeld(KP_SECONDARY) || Ammo < 1 || now - LastShot < Interval)
+    if (!Objects || !Owner || !FireHeld(*this, KP_SECONDARY) || Ammo < 1 || now - LastShot < Interval)
         return;
     --Ammo;
     LastShot = now;
@@ -443,14 +441,15 @@ void TMegaBombGun::Update(int, const TVector3 &, TGameObject *, const TVector3 &
     Follow(bomb, CameraWatch);
 }
 
-TNuclearBomb::TNuclearBomb(TObjectsControl &objects, const TVector3 &position) : TUnit(objects)
+TNuclearBomb::TNuclearBomb(TObjectsControl &objects, const TVector3 &position)
+    : TUnit(objects, {.Position = position,
+                      .Health = 100,
+                      .MaxHealth = 100,
+                      .Name = "bomb",
+                      .OnRadar = 0,
+                      .Targetable = 0,
+                      .Category = TObjectCategory::Missile})
 {
-    Position = Point4(position);
-    Health = MaxHealth = 100;
-    Category = 1;
-    OnRadar = 0;
-    Targetable = 0;
-    Name = "bomb";
     Model = LoadUnitModel("Data\\Models\\Misc\\Bomb.otm");
     Fireball = LoadUnitModel("Data\\Models\\Misc\\MegaBomb_Explosion.otm");
     Effect = MakeEmitter<TEmitter>("Data\\Effects\\MegaBomb_Explosion.dps", 1.0f);
@@ -574,7 +573,7 @@ TBombGun::TBombGun(TObjectsControl *objects, TGameObject *owner) : TWeapon(objec
 void TBombGun::Update(int, const TVector3 &, TGameObject *, const TVector3 &)
 {
     const std::int64_t now = GameClock;
-    if (!Objects || !Owner || !FireHeld(KP_SECONDARY) || Ammo < 1 || now - LastShot < Interval)
+    if (!Objects || !Owner || !FireHeld(*this, KP_SECONDARY) || Ammo < 1 || now - LastShot < Interval)
         return;
     --Ammo;
     LastShot = now;
@@ -647,7 +646,7 @@ void TMissileWeapon::Update(int dt, const TVector3 &, TGameObject *, const TVect
         LockTime = 0;
     }
 
-    if (!LockTarget || LockTime != LockDuration || !FireHeld(KP_SECONDARY) || Ammo < 1)
+    if (!LockTarget || LockTime != LockDuration || !Pilot || !Pilot->Secondary.Ready(FireHeld(*this, KP_SECONDARY)) || Ammo < 1)
         return;
     --Ammo;
     const TVector3 start = VectorSet3(Owner->Position.x, Owner->Position.y, Owner->Position.z - 10);
@@ -666,8 +665,7 @@ void TMissileWeapon::Update(int dt, const TVector3 &, TGameObject *, const TVect
     Follow(missile, CameraRideMissile);
     LockTime = 0;
     // One missile per press.
-    if (Keys)
-        Keys->ReleaseAction(KP_SECONDARY);
+    Pilot->Secondary.Spent = true;
 }
 
 bool TMissileWeapon::LockBox(float &x, float &y, float &halfSize, bool &locked) const

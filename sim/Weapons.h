@@ -5,6 +5,7 @@
 // its ammunition, rate of fire and reload, draws its tracers and effects, and deals damage through
 // one hit routine that also keeps the mission's statistics and the friendly-fire warning.
 
+#include "sim/Command.h"
 #include "sim/GameObjects.h"
 #include "sim/Units.h"
 
@@ -12,11 +13,6 @@
 #include <memory>
 #include <string>
 
-// The mission's statistics of the player, cleared at every reset of the player aircraft.
-struct TPlayerStatistics {
-    int AircraftKills = 0, ShipKills = 0, Shots = 0, Hits = 0;
-};
-extern TPlayerStatistics PlayerStatistics;
 
 class TWeapon {
 public:
@@ -46,6 +42,9 @@ public:
 
     TObjectsControl *Objects;
     TGameObject     *Owner;
+    // Who fires it: the owner's pilot, whose command is all the weapon reads of the controls; null
+    // (nobody at the controls) fires nothing.
+    TPilot          *Pilot = nullptr;
 };
 
 // The special weapon's own reload: one ReloadTime after running dry it is full again.

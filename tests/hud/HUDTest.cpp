@@ -42,7 +42,7 @@ public:
         MaxHealth = 100;
         Health = health;
         Side = side;
-        Category = category;
+        Category = TObjectCategory(category);
         OnRadar = 1;
         Targetable = 1;
     }

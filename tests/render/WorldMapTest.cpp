@@ -200,7 +200,7 @@ TEST_F(WorldMap, TheObjectsAreDrawnLitAndTheLightsGoOffAfterwards)
 // An aircraft that counts its draws.
 class TAircraftProbe : public TLitProbe {
 public:
-    int TargetClass() override { return 2; }
+    TTargetClass TargetClass() override { return TTargetClass::Aircraft; }
     void Draw() override { ++OwnDraws; }
     int OwnDraws = 0;
 };

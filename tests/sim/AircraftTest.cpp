@@ -13,12 +13,15 @@
 #include "core/App.h"
 #include "core/Random.h"
 #include "core/View.h"
+#include "data/Config.h"
 #include "data/Extractor.h"
 #include "script/Messanger.h"
+#include "sim/DataExchange.h"
 #include "sim/Misc.h"
 #include "sim/Tracers.h"
 #include "sim/UnitState.h"
-#include "tests/TestUtil.h"
+#include "sim/World.h"
+#include "tests/script/ScriptTestUtil.h"
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <gtest/gtest.h>
@@ -40,10 +43,10 @@ class TTarget : public TGameObject {
 public:
     void Update(int) override {}
     void Draw() override {}
-    int TargetClass() override { return Class; }
+    TTargetClass TargetClass() override { return Class; }
     std::span<const TWorldTriangle> WorldTriangles() const override { return Triangles; }
 
-    int Class = 3;
+    TTargetClass Class = TTargetClass::Ship;
     std::vector<TWorldTriangle> Triangles;
 };
 
@@ -60,7 +63,7 @@ protected:
         Billboards = &Tracers;
         Messanger = nullptr;
         Misc = nullptr;
-        PlayerKillCounter = nullptr;
+        MissionStatistics = &Statistics;
         NetworkGame = NetworkHost = false;
         GameClock = 0;
         EyePosition = TVector4();
@@ -90,14 +93,15 @@ protected:
         Billboards = nullptr;
         Messanger = nullptr;
         Misc = nullptr;
-        PlayerKillCounter = nullptr;
+        MissionStatistics = &PlayerStatistics;
         NetworkGame = NetworkHost = false;
         SetAssetDevice(nullptr);
         AppDir = SavedAppDir;
     }
 
     // A listed ship of side 0 with 1000 health at X, Y, Z.
-    TTarget *AddShip(float x, float y, float z)
+    TTarget *AddShip(float x, float y, float z) { return AddShip(Objects, x, y, z); }
+    TTarget *AddShip(TObjectsControl &objects, float x, float y, float z)
     {
         auto *ship = new TTarget;
         ship->Model = Ship;
@@ -106,8 +110,8 @@ protected:
         ship->Targetable = 1;
         ship->IsGround = 1;
         ship->Health = ship->MaxHealth = 1000;
-        ship->Id = Objects.NewId();
-        Objects.Add(ship);
+        ship->Id = objects.NewId();
+        objects.Add(ship);
         return ship;
     }
 
@@ -145,12 +149,9 @@ protected:
     TModel         *Ship = nullptr;
     TBillboards     Tracers;
     TObjectsControl Objects;
+    TPlayerStatistics Statistics;   // the kills counted for the player
     std::string     SavedAppDir;
 };
-
-// The kills counted for the player, by target class.
-std::vector<int> KillLog;
-void RecordKill(int targetClass) { KillLog.push_back(targetClass); }
 
 TVector3 AtBearing(float distance, float bearingDegrees, float z)
 {
@@ -425,9 +426,6 @@ TEST_F(AircraftTest, DestroyedAircraftFliesOnAsAWreckFor10000Ms)
 
 TEST_F(AircraftTest, WhatABombExplodesOn)
 {
-    std::vector<int> &kills = KillLog;
-    PlayerKillCounter = RecordKill;
-
     enum TWhat { OwnTarget, OtherShip, Island, NoTarget };
     struct {
         const char *Name;
@@ -446,13 +444,13 @@ TEST_F(AircraftTest, WhatABombExplodesOn)
         {"its own target, killed by an enemy bomb", OwnTarget, 1, 150, true, -50, 0},
     };
     for (const auto &test : cases) {
-        kills.clear();
+        Statistics = {};
         Tracers.Clear();
         // Below the bomb: a ship whose deck is at 105, or an island whose shore lies flat at 100.
         TTarget *below = AddShip(0, 0, 100);
         below->Health = test.ShipHealth;
         if (test.What == Island) {
-            below->Category = 5;
+            below->Category = TObjectCategory::Island;
             below->Targetable = 0;
             below->Side = -1;
             TWorldTriangle a, b;
@@ -485,10 +483,8 @@ TEST_F(AircraftTest, WhatABombExplodesOn)
         ASSERT_TRUE(bomb->Dead) << test.Name;
         EXPECT_EQ(explodedFrame >= 0, test.Explodes) << test.Name;
         EXPECT_FLOAT_EQ(below->Health, test.HealthAfter) << test.Name;
-        EXPECT_EQ(int(kills.size()), test.Kills) << test.Name;
-        if (test.Kills) {
-            EXPECT_EQ(kills[0], 3) << test.Name;   // counted as a ship
-        }
+        EXPECT_EQ(Statistics.ShipKills, test.Kills) << test.Name;
+        EXPECT_EQ(Statistics.AircraftKills, 0) << test.Name;
         if (explodedFrame >= 0) {
             EXPECT_GT(explodedAt, 100) << test.Name;
             EXPECT_LT(explodedAt, 120) << test.Name;
@@ -523,6 +519,43 @@ TEST_F(AircraftTest, BombWhoseTargetIsGoneEnds)
     Objects.Remove(ship);
     Objects.Update(Frame);
     EXPECT_TRUE(Listed<TBomb>().empty());
+}
+
+TEST_F(AircraftTest, AFriendlyBombsKillScoresAsTheMissionCountsIt)
+{
+    // A ship sunk by a friendly bomb counts in the mission's statistics, which the stage-complete
+    // page shows, and a won mission scores those same kills.
+    TConfig config;
+    config.PlayerCount = 1;
+    config.CurrentPlayer = 0;
+    config.Players[0].Score = 100;
+    Config = &config;
+    WriteText(Dir.Path / "Mission.ses", "int frame 0\n{\nframe += $1\nif frame = $400 then\nNextLevel Level2.ses\nendif\n}\n");
+    {
+        TWorld world(scripttest::StagedTable);
+        world.LoadMission((Dir.Path / "Mission.ses").string());
+        ASSERT_EQ(MissionStatistics, &world.Statistics);
+        TTarget *ship = AddShip(*world.Objects, 0, 0, 100);
+        ship->Side = 1;
+        ship->Health = 150;
+        ASSERT_NE(world.Objects->LaunchBomb(VectorSet3(3, 1, 200), VectorSet3(0, 0, 0), 0, 200, 100, ship, 0, false),
+                  nullptr);
+        bool sunk = false;
+        for (int frame = 0; frame < 500 && world.Exchange->Result == TMissionResult::Running; ++frame) {
+            world.Tick(Frame, {});
+            sunk = sunk || ship->Health <= 0;
+        }
+        EXPECT_TRUE(sunk) << "before the mission ends";
+        ASSERT_EQ(world.Exchange->Result, TMissionResult::Won);
+        EXPECT_EQ(world.Statistics.ShipKills, 1);
+        EXPECT_EQ(world.Statistics.AircraftKills, 0);
+        EXPECT_EQ(config.Players[0].Score, 100 + world.Statistics.ShipKills * TScriptDataExchange::ShipKillScore);
+        EXPECT_EQ(Statistics.ShipKills, 0) << "nothing counts outside the mission";
+    }
+    EXPECT_EQ(MissionStatistics, &PlayerStatistics) << "with the mission gone";
+    MissionStatistics = &Statistics;
+    Config = nullptr;
+    MenuActive = false;
 }
 
 // ---- The missile --------------------------------------------------------------------------------
@@ -649,7 +682,7 @@ TEST_F(AircraftTest, LaunchersOnAClientMakeNothingUnlessForced)
         EXPECT_FLOAT_EQ(m->MaxHealth, 10);
         EXPECT_EQ(m->Target, ship);
         EXPECT_EQ(m->Side, 1);
-        EXPECT_EQ(m->Category, 1);
+        EXPECT_EQ(m->Category, TObjectCategory::Missile);
         EXPECT_EQ(m->OnRadar, 1);
         EXPECT_EQ(m->Targetable, 0);
         EXPECT_EQ(m->WeaponEnabled, 1);
@@ -665,7 +698,7 @@ TEST_F(AircraftTest, LaunchersOnAClientMakeNothingUnlessForced)
         EXPECT_FLOAT_EQ(b->MaxHealth, 100);
         EXPECT_EQ(b->Target, ship);
         EXPECT_EQ(b->Side, 0);
-        EXPECT_EQ(b->Category, 2);
+        EXPECT_EQ(b->Category, TObjectCategory::Bomb);
         EXPECT_EQ(b->OnRadar, 0);
         EXPECT_EQ(b->Targetable, 0);
         EXPECT_EQ(b->Name, "bomb");

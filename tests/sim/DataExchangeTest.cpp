@@ -9,6 +9,7 @@
 #include "script/Messanger.h"
 #include "sim/DataExchange.h"
 #include "sim/GameObjects.h"
+#include "sim/Units.h"
 #include "sound/SoundLib.h"
 
 #include <gtest/gtest.h>
@@ -372,8 +373,7 @@ TEST_F(DataExchange, MissionEndsAreRecordedOnceAndScoreAWin)
         config.Players[0].Level = "Level2.ses";
         MenuActive = false;
         TScriptDataExchange exchange(&Objects, StagedTable);
-        exchange.AircraftKills = 2;
-        exchange.ShipKills = 1;
+        *MissionStatistics = {.AircraftKills = 2, .ShipKills = 1};
         exchange.LoadScript(Dir.Write("End.ses", std::string("{\n") + c.Script + "\n}\n"));
         exchange.Update(25);
         exchange.Update(25);   // the block runs again: nothing is scored twice
@@ -391,6 +391,7 @@ TEST_F(DataExchange, MissionEndsAreRecordedOnceAndScoreAWin)
             EXPECT_EQ(saved.Players[0].Score, c.Score);
         }
     }
+    *MissionStatistics = {};
     Config = nullptr;
     AppDir = savedAppDir;
 }

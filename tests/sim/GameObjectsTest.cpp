@@ -223,6 +223,60 @@ TEST(ObjectsControl, AddRemoveContainsAndDestruction)
     PlayerAircraft = nullptr;
 }
 
+TEST(ObjectsControl, AStampGivesOnlyTheFieldsItHolds)
+{
+    // Health goes through SetHealth, so that a class may react to it.
+    struct TReacting : TProbe {
+        void SetHealth(float value) override
+        {
+            Health = value;
+            ++HealthCalls;
+        }
+        int HealthCalls = 0;
+    };
+    TObjectsControl control;
+    control.NewId();
+    TReacting object;
+    object.Position = VectorSet4(9, 9, 9, 9);
+    object.Side = 7;
+    object.OnRadar = 1;
+    object.IsGround = 1;
+    object.Category = TObjectCategory::Island;
+    object.Dead = 1;
+    object.RefCount = 5;
+    StampObject(object, {.IdFrom = &control,
+                         .Position = VectorSet3(1, 2, 3),
+                         .Rotation = VectorSet3(10, 20, 30),
+                         .Health = 40,
+                         .MaxHealth = 50,
+                         .Name = std::string(300, 'x'),
+                         .Targetable = 1,
+                         .Held = true});
+    EXPECT_EQ(object.Id, 2);
+    EXPECT_EQ(control.NextId, 3u);
+    EXPECT_EQ(object.Position.x, 1);
+    EXPECT_EQ(object.Position.w, 0);
+    EXPECT_EQ(object.Rotation.z, 30);
+    EXPECT_EQ(object.Rotation.w, 0);
+    EXPECT_EQ(object.Health, 40);
+    EXPECT_EQ(object.HealthCalls, 1);
+    EXPECT_EQ(object.MaxHealth, 50);
+    EXPECT_EQ(object.Name, std::string(MaxObjectNameLength, 'x'));
+    EXPECT_EQ(object.Targetable, 1);
+    EXPECT_EQ(object.Dead, 0);
+    EXPECT_EQ(object.RefCount, 1);
+    // What the stamp leaves out stays.
+    EXPECT_EQ(object.Side, 7);
+    EXPECT_EQ(object.OnRadar, 1);
+    EXPECT_EQ(object.IsGround, 1);
+    EXPECT_EQ(object.Category, TObjectCategory::Island);
+
+    StampObject(object, {.Held = false});
+    EXPECT_EQ(object.RefCount, 0);
+    EXPECT_EQ(object.Id, 2);
+    EXPECT_EQ(object.HealthCalls, 1);
+}
+
 // ---- The update pass -----------------------------------------------------------------------------
 
 TEST(ObjectsControl, UpdateFreesTheDeadOnlyOnceNoScriptHoldsThem)
@@ -523,7 +577,7 @@ TEST_F(ObjectsTest, CollideAgainstTheTurnedCollisionMesh)
     crateObject->Model = crate;
     crateObject->Health = 100;
     crateObject->Targetable = 0;
-    crateObject->Category = 6;
+    crateObject->Category = TObjectCategory::Building;
     data = Probe(VectorSet3(515, 0, 108), 5, {{515, 0, 108}});
     EXPECT_TRUE(control.Collide(data, false));
     EXPECT_FALSE(control.Collide(data, true));
@@ -537,7 +591,7 @@ TEST_F(ObjectsTest, IslandsCollideThroughTheirOwnTriangles)
     island->Position = VectorSet4(200, 200, 0, 0);
     island->Health = 1;
     island->Side = -1;
-    island->Category = 5;
+    island->Category = TObjectCategory::Island;
     island->Model = crate;   // its model's mesh is not tested, only the shore triangles
     control.Add(island);
 
@@ -614,7 +668,7 @@ TEST_F(ObjectsTest, DuringTheUpdatePassQueriesAnswerAsTheScanDoes)
         probe->Model = i % 3 == 0 ? crate : nullptr;
         if (i == 200) {
             probe->Model = huge;
-            probe->Category = 5;
+            probe->Category = TObjectCategory::Island;
         }
         probe->Rotation.y = float(Random(360));
         probe->OnUpdate = [&, probe] {

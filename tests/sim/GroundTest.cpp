@@ -47,7 +47,7 @@ public:
     }
     void Update(int) override {}
     void Draw() override {}
-    int TargetClass() override { return Class; }
+    TTargetClass TargetClass() override { return TTargetClass(Class); }
     int Class;
 };
 
@@ -171,7 +171,7 @@ TEST_F(Ground, IslandShoreIsItsCollisionMeshMovedByItsPositionWhateverItsRotatio
     for (const TVector3 angles : {TVector3{}, VectorSet3(30, 45, 0), VectorSet3(-10, 170, 0)}) {
         TIsland island(objects, VectorSet3(1000, 2000, 0), "Rock.otm", angles);
         EXPECT_EQ(island.Model, model);
-        EXPECT_EQ(island.Category, 5);
+        EXPECT_EQ(island.Category, TObjectCategory::Island);
         EXPECT_EQ(island.IsStatic, 1);
         EXPECT_EQ(island.Side, -1);
         EXPECT_FLOAT_EQ(island.Rotation.y, angles.y);
@@ -350,7 +350,7 @@ TEST_F(Ground, SamSiteTurnsItsLauncherBackToItsStartYawWithNoAircraftWithin4000)
     ASSERT_NE(sam->Turret, nullptr);
     TGun &launcher = *sam->Turret;
     EXPECT_NE(dynamic_cast<TGunMissile *>(&launcher), nullptr);
-    EXPECT_EQ(sam->TargetClass(), 4);
+    EXPECT_EQ(sam->TargetClass(), TTargetClass::Ground);
     EXPECT_EQ(sam->IsStatic, 0);
 
     TDummy player(100 + 4001, 200, 10, 0);   // just beyond the launcher's reach
@@ -387,7 +387,7 @@ TEST_F(Ground, SitesWithoutAGunPointHaveNoTurretAndStillDie)
     EXPECT_EQ(shilka.Model, nullptr);
     EXPECT_EQ(shilka.Turret, nullptr);
     EXPECT_EQ(shilka.IsStatic, 1);
-    EXPECT_EQ(shilka.TargetClass(), 4);
+    EXPECT_EQ(shilka.TargetClass(), TTargetClass::Ground);
     shilka.Health = shilka.MaxHealth = 100;
     shilka.OnRadar = 1;
     shilka.Update(25);
@@ -440,7 +440,7 @@ TEST_F(Ground, DestroyedBuildingCollapsesOverItsWreckClock)
         TBuildingStatic hut(objects, "Data\\Models\\Buildings\\Hut\\Main.otm", VectorSet3(5, 6, 7), VectorSet3(0, 30, 0));
         ASSERT_NE(hut.Model, nullptr);
         ASSERT_NE(hut.Death.Model, nullptr) << "the wreck is the model path with Dead for Main";
-        EXPECT_EQ(hut.TargetClass(), 4);
+        EXPECT_EQ(hut.TargetClass(), TTargetClass::Ground);
         EXPECT_EQ(hut.IsStatic, 1);
         hut.Health = 100;
         hut.OnRadar = 1;
@@ -564,7 +564,7 @@ void Dress(TGameObject &object, int seed)
     object.WeaponEnabled = 0;
     object.Order = 2;
     object.OrderData = 12.5f;
-    object.Category = 6;
+    object.Category = TObjectCategory::Building;
 }
 
 std::vector<std::uint8_t> State(TGameObject &object)
@@ -705,7 +705,7 @@ TEST_F(GroundScript, CreateObjectMakesTheClassOfEachTypeWithItsFlags)
         EXPECT_TRUE(typeid(*made) == *test.Class) << test.Type << " made " << typeid(*made).name();
         EXPECT_EQ(made->Targetable, test.Targetable) << test.Type;
         EXPECT_EQ(made->IsGround, test.IsGround) << test.Type;
-        EXPECT_EQ(made->Category, test.Category) << test.Type;
+        EXPECT_EQ(int(made->Category), test.Category) << test.Type;
         EXPECT_EQ(made->Side, 1) << test.Type;
         EXPECT_FLOAT_EQ(made->Health, 250) << test.Type;
         EXPECT_FLOAT_EQ(made->MaxHealth, 250) << test.Type;
@@ -779,19 +779,19 @@ TEST_F(GroundScript, IslandsAndSceneryJoinTheWorldInNoGroup)
     EXPECT_FALSE(island->Triangles.empty());
     EXPECT_EQ(island->Name, "Island: Bumpy.otm");
     EXPECT_EQ(island->Side, -1);
-    EXPECT_EQ(island->Category, 5);
+    EXPECT_EQ(island->Category, TObjectCategory::Island);
     EXPECT_FLOAT_EQ(island->Health, 1000000);
     EXPECT_FLOAT_EQ(island->MaxHealth, 100000);
     EXPECT_FLOAT_EQ(island->Position.y, 2000);
     EXPECT_NE(pier->Model, nullptr);
     EXPECT_EQ(pier->Name, "Jetty");
     EXPECT_EQ(pier->Side, -1);
-    EXPECT_EQ(pier->Category, 0);
+    EXPECT_EQ(pier->Category, TObjectCategory::Ordinary);
     EXPECT_FLOAT_EQ(pier->Health, 700);
     EXPECT_FLOAT_EQ(pier->MaxHealth, 700);
     EXPECT_FLOAT_EQ(pier->Rotation.y, 50);
     EXPECT_EQ(pier->IsStatic, 1);
-    EXPECT_EQ(pier->TargetClass(), 4);
+    EXPECT_EQ(pier->TargetClass(), TTargetClass::Ground);
     for (const TGameObject *object : {static_cast<const TGameObject *>(island), static_cast<const TGameObject *>(pier)}) {
         EXPECT_EQ(object->RefCount, 0);
         EXPECT_EQ(object->OnRadar, 0);
@@ -809,34 +809,6 @@ TEST_F(GroundScript, IslandsAndSceneryJoinTheWorldInNoGroup)
     data.PointCount = 1;
     EXPECT_TRUE(Objects.Collide(data, true));
     EXPECT_EQ(data.HitObject, island);
-}
-
-TEST_F(GroundScript, PlayerKillsCountIntoTheLivingMissionOnly)
-{
-    TDummy aircraft(0, 0, 0, 1, 0, 2), ship(0, 0, 0, 1, 1, 3), site(0, 0, 0, 1, 1, 4);
-    CountPlayerKill(aircraft);
-    CountPlayerKill(ship);
-    CountPlayerKill(ship);
-    CountPlayerKill(site);
-    EXPECT_EQ(Exchange.AircraftKills, 1);
-    EXPECT_EQ(Exchange.ShipKills, 2);
-    {
-        // A newer mission takes the counter over; when it goes, nothing counts any more.
-        TScriptDataExchange next(&Objects, StagedTable);
-        CountPlayerKill(aircraft);
-        EXPECT_EQ(next.AircraftKills, 1);
-        EXPECT_EQ(Exchange.AircraftKills, 1);
-    }
-    EXPECT_EQ(PlayerKillCounter, nullptr);
-    CountPlayerKill(ship);
-    EXPECT_EQ(Exchange.ShipKills, 2);
-    {
-        auto older = std::make_unique<TScriptDataExchange>(&Objects, StagedTable);
-        TScriptDataExchange newer(&Objects, StagedTable);
-        older.reset();   // not its counter any more: it leaves the newer one's in place
-        CountPlayerKill(ship);
-        EXPECT_EQ(newer.ShipKills, 1);
-    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The player aircraft: its flight model, the mouse and key control, the autopilot, ground avoidance,
+// The player aircraft: its flight model, the pilot's command, the autopilot, ground avoidance,
 // collision, contrails, the carrier's gates and re-arming, death, its state message, and the script
 // commands that place it. Models are built with the model builder into a private game folder.
 
@@ -10,7 +10,6 @@
 #include "core/View.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
-#include "data/Keys.h"
 #include "script/GameVars.h"
 #include "script/Messanger.h"
 #include "sim/Cameras.h"
@@ -21,6 +20,7 @@
 #include "sim/Tracers.h"
 #include "sim/UnitState.h"
 #include "sim/Weapons.h"
+#include "sim/World.h"
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +54,7 @@ public:
 
 constexpr int Frame60 = 16;   // a frame at 60 per second, in whole milliseconds
 
-// A private game folder with the player's model, a carrier and a keyboard of its own.
+// A private game folder with the player's model and a carrier, and the pilot's command.
 class PlayerBase : public ::testing::Test {
 protected:
     void SetUp() override
@@ -67,14 +67,10 @@ protected:
         PlayerAircraft = nullptr;
         ResetScriptBindings();
         PlayerControlDisabled = PlayerWeaponDisabled = false;
-        CursorClientPos = {ScreenWidth / 2, ScreenHeight / 2};
         SaveAircraft();
-        Keyboard.Poll = [this](int vk) { return Held.count(vk) != 0; };
-        Keys = &Keyboard;
     }
     void TearDown() override
     {
-        Keys = nullptr;
         Messanger = nullptr;
         DynamicCamera = nullptr;
         Billboards = nullptr;
@@ -142,10 +138,10 @@ protected:
         gamer->Reset(Objects);
         return gamer;
     }
-    // One frame: the keys are polled, then the aircraft moves.
+    // One frame: the pilot takes the command, then the aircraft moves.
     void Frame(TGamer &gamer, int dt = 25)
     {
-        Keyboard.Update();
+        gamer.Pilot.Take(Command);
         gamer.Update(dt);
     }
 
@@ -153,8 +149,7 @@ protected:
     TModelLib        Models;
     std::string      SavedAppDir;
     TObjectsControl  Objects;
-    TKeys            Keyboard{(Dir.Path / "keys.cfg").string()};
-    std::set<int>    Held;
+    TPlayerCommand   Command;
 };
 
 // ---- The flight model and the controls ----------------------------------------------------------
@@ -164,32 +159,30 @@ using PlayerFlight = PlayerBase;
 TEST_F(PlayerFlight, ThrottleBeyondTheAccelerationLimitOnlyGivesItsSign)
 {
     // At 60 frames a second the speed moves by the acceleration of one frame, whether the aircraft
-    // holds its cruise by itself (50) or the keys push it (200).
+    // holds its cruise by itself (50) or the pilot pushes it (200).
     struct TCase {
-        const char *What;
-        float       Speed;
-        int         Key;       // -1 none
-        float       Throttle;  // what the control asks for
-        float       Sign;
+        const char    *What;
+        float          Speed;
+        std::uint32_t  Held;
+        float          Throttle;  // what the control asks for
+        float          Sign;
     };
     const TCase cases[] = {
-        {"below cruise", 200, -1, 50, 1},
-        {"accelerating", 200, 87, 200, 1},
-        {"above cruise", 500, -1, -50, -1},
-        {"braking", 500, 83, -200, -1},
+        {"below cruise", 200, 0, 50, 1},
+        {"accelerating", 200, CommandForward, 200, 1},
+        {"above cruise", 500, 0, -50, -1},
+        {"braking", 500, CommandBackward, -200, -1},
     };
     for (const TCase &c : cases)
         for (int dt : {Frame60, Frame60 + 1}) {
             SCOPED_TRACE(std::string(c.What) + " at " + std::to_string(dt) + " ms");
             auto gamer = Flying();
             gamer->Craft.Speed = c.Speed;
-            Held.clear();
-            if (c.Key >= 0)
-                Held.insert(c.Key);
+            Command.Held = c.Held;
             Frame(*gamer, dt);
             EXPECT_FLOAT_EQ(gamer->Throttle, c.Throttle);
             EXPECT_NEAR(gamer->Craft.Speed - c.Speed, c.Sign * 400.0f * float(dt) / 1000, 1e-3f);
-            EXPECT_EQ(gamer->AirBrake, c.Key == 83);
+            EXPECT_EQ(gamer->AirBrake, c.Held == CommandBackward);
             EXPECT_FLOAT_EQ(gamer->OrderData, gamer->Craft.Speed) << "the weapons read the speed here";
         }
 
@@ -243,27 +236,24 @@ TEST_F(PlayerFlight, APositionBeyond50000IsPulledBackAlongTheSameLine)
     EXPECT_FLOAT_EQ(craft.Position.z, 0);
 }
 
-TEST_F(PlayerFlight, TheCursorPitchesAndBanksAndTheBankTurns)
+TEST_F(PlayerFlight, TheSteeringOffsetPitchesAndBanksAndTheBankTurns)
 {
-    TConfig config;
-    Config = &config;
     struct TCase {
-        int   Dx, Dy;
-        bool  Invert;
+        float Dx, Dy;
         float Pitch, Bank;
     };
     const TCase cases[] = {
-        {0, 100, false, -83, 0},      // 100 pixels down: 7 degrees nose down a step
-        {0, 100, true, -97, 0},       // inverted
-        {0, -50, false, -93.5f, 0},
-        {50, 0, false, -90, 6.95f},   // 7 degrees of bank, less the return to level
-        {-1000, 0, false, -90, -60},  // held at the bank limit
+        {0, 100, -83, 0},      // 100 pixels down: 7 degrees nose down a step
+        {0, -100, -97, 0},
+        {0, -50, -93.5f, 0},
+        {50, 0, -90, 6.95f},   // 7 degrees of bank, less the return to level
+        {-1000, 0, -90, -60},  // held at the bank limit
     };
     for (const TCase &c : cases) {
-        SCOPED_TRACE(std::to_string(c.Dx) + "," + std::to_string(c.Dy) + (c.Invert ? " inverted" : ""));
-        config.InvertMouse = c.Invert;
+        SCOPED_TRACE(std::to_string(c.Dx) + "," + std::to_string(c.Dy));
         auto gamer = Flying();
-        CursorClientPos = {ScreenWidth / 2 + c.Dx, ScreenHeight / 2 + c.Dy};
+        Command.SteerX = c.Dx;
+        Command.SteerY = c.Dy;
         const float speed = 10;   // as the reset left it: the turn is worked out before the craft moves
         Frame(*gamer);
         EXPECT_NEAR(gamer->Craft.Angles.x, c.Pitch, 1e-4f);
@@ -271,7 +261,7 @@ TEST_F(PlayerFlight, TheCursorPitchesAndBanksAndTheBankTurns)
         EXPECT_NEAR(gamer->Craft.Angles.y, speed * (c.Bank / 250) / 60, 1e-5f);
         EXPECT_FLOAT_EQ(gamer->Rotation.z, gamer->Bank);
     }
-    CursorClientPos = {ScreenWidth / 2, ScreenHeight / 2};
+    Command = TPlayerCommand();
 
     // Left alone the bank drifts back to level 0.05 a step and snaps to 0 at the end.
     auto gamer = Flying();
@@ -432,11 +422,11 @@ TEST_F(PlayerWeapons, ChangeWeaponStepsOncePerPressAndSkipsGroundMissilesInANetw
         auto gamer = Flying();
         std::vector<int> seen;
         for (int press = 0; press < 3; ++press) {
-            Held = {81};   // Q, held over two frames
+            Command.Held = CommandChangeWeapon;   // held over two frames
             Frame(*gamer);
             Frame(*gamer);
             seen.push_back(gamer->SelectedWeapon);
-            Held.clear();
+            Command.Held = 0;
             Frame(*gamer);
         }
         EXPECT_EQ(seen, network ? std::vector<int>({2, 0, 2}) : std::vector<int>({1, 2, 0})) << network;
@@ -465,10 +455,10 @@ TEST_F(PlayerWeapons, ResetArmsTheChosenSpecialWeaponAndTheScriptCanHoldFire)
     EXPECT_EQ(TGamer::SecondarySlot(1), 1);
     EXPECT_EQ(TGamer::SecondarySlot(2), 2);
 
-    // The gun fires while the key is held, unless the script holds the player's fire.
+    // The gun fires while the pilot holds it, unless the script holds the player's fire.
     auto gamer = Flying();
     const int full = gamer->Weapons[0]->Ammo;
-    Held = {1};
+    Command.Held = CommandPrimary;
     PlayerWeaponDisabled = true;
     Frame(*gamer);
     EXPECT_EQ(gamer->Weapons[0]->Ammo, full);
@@ -539,32 +529,46 @@ TEST_F(PlayerCarrier, PassingLandEndThenLandBeginRefillsAtItsRates)
 
 class PlayerDeath : public PlayerBase {
 protected:
-    TScriptDataExchange Exchange{&Objects, StagedTable};
-    TDynamicCamera      Camera;
+    TDynamicCamera Camera;
 };
 
-TEST_F(PlayerDeath, TheDeathClockLosesTheMissionWithoutQuitting)
+TEST_F(PlayerDeath, TheFallenWreckLosesTheMissionOrIsLeftToTheNetworkGame)
 {
     DynamicCamera = &Camera;
-    MenuActive = false;   // in flight
-    auto gamer = Flying();
-    gamer->Health = -50;
-    const TVector4 wreck = gamer->Position;
-    Frame(*gamer);
-    EXPECT_EQ(gamer->Health, 0) << "below 0 counts as 0";
-    EXPECT_TRUE(gamer->DeadAnimation.Started);
-    EXPECT_EQ(Camera.Subject, gamer.get());
-    EXPECT_EQ(Camera.Mode, 1);
-    for (int i = 1; i < 199; ++i)
-        Frame(*gamer);
-    EXPECT_EQ(gamer->DeathClock, 25);
-    EXPECT_EQ(Exchange.Result, TMissionResult::Running);
-    EXPECT_FALSE(MenuActive);
-    Frame(*gamer);
-    EXPECT_EQ(Exchange.Result, TMissionResult::Lost);
-    EXPECT_TRUE(MenuActive);
-    EXPECT_FALSE(QuitRequested);
-    EXPECT_EQ(gamer->Position.y, wreck.y) << "a wreck flies no more";
+    WriteText(Dir.Path / "Mission.ses", "int x 0\n{\nx = $1\n}\n");
+    for (const bool network : {false, true}) {
+        SCOPED_TRACE(network ? "a network game" : "alone");
+        MenuActive = false;   // in flight
+        TGamer gamer;
+        PlayerAircraft = &gamer;
+        TWorld world(StagedTable);
+        world.AddPlayer(&gamer);
+        std::vector<TGamer *> fallen;
+        if (network)
+            world.OnPlayerDied = [&fallen](TGamer &player) { fallen.push_back(&player); };
+        world.LoadMission((Dir.Path / "Mission.ses").string());
+
+        gamer.Health = -50;
+        const TVector4 wreck = gamer.Position;
+        world.Tick(25, {});
+        EXPECT_EQ(gamer.Health, 0) << "below 0 counts as 0";
+        EXPECT_TRUE(gamer.DeadAnimation.Started);
+        EXPECT_EQ(Camera.Subject, &gamer);
+        EXPECT_EQ(Camera.Mode, 1);
+        for (int i = 1; i < 199; ++i)
+            world.Tick(25, {});
+        EXPECT_EQ(gamer.DeathClock, 25);
+        EXPECT_EQ(world.Exchange->Result, TMissionResult::Running);
+        EXPECT_FALSE(MenuActive);
+
+        world.Tick(25, {});
+        world.Tick(25, {});   // it falls once
+        EXPECT_EQ(world.Exchange->Result, network ? TMissionResult::Running : TMissionResult::Lost);
+        EXPECT_EQ(MenuActive, !network);
+        EXPECT_EQ(fallen, network ? std::vector<TGamer *>{&gamer} : std::vector<TGamer *>{});
+        EXPECT_FALSE(QuitRequested);
+        EXPECT_EQ(gamer.Position.y, wreck.y) << "a wreck flies no more";
+    }
 }
 
 // ---- State message ------------------------------------------------------------------------------
@@ -686,11 +690,14 @@ TEST_F(PlayerScript, CreatePlayerTakesOffFromTheCarrierWithoutControl)
     EXPECT_EQ(CreatePlayerAircraft(), Gamer.get()) << "one aircraft for the run";
     EXPECT_EQ(PlayerAircraft, Gamer.get());
     Load(MakeCarrier + "CreatePlayer");
-    Exchange->AircraftKills = 3;
+    *MissionStatistics = {.AircraftKills = 3, .ShipKills = 2, .Shots = 9, .Hits = 4};
     Gamer->Health = 10;
     Step(false);
     EXPECT_EQ(Gamer->Mission(), &Objects);
-    EXPECT_EQ(Exchange->AircraftKills, 0);
+    EXPECT_EQ(MissionStatistics->AircraftKills + MissionStatistics->ShipKills + MissionStatistics->Shots +
+                  MissionStatistics->Hits,
+              0)
+        << "a new start clears the mission's statistics";
     EXPECT_EQ(Gamer->Health, 1000);
     EXPECT_NE(Gamer->Weapons[3], nullptr);
     EXPECT_EQ(Gamer->TakeOffClock, 2500);
@@ -699,9 +706,10 @@ TEST_F(PlayerScript, CreatePlayerTakesOffFromTheCarrierWithoutControl)
     EXPECT_FLOAT_EQ(Gamer->Position.z, 20);
     EXPECT_EQ(Gamer->Id, Objects.NextId - 1) << "its own id from the mission";
 
-    // For 2500 ms the engines run at full power, the mouse does nothing and the camera watches from
-    // the carrier.
-    CursorClientPos = {ScreenWidth / 2 + 200, ScreenHeight / 2 + 100};
+    // For 2500 ms the engines run at full power, the steering does nothing and the camera watches
+    // from the carrier.
+    Command.SteerX = 200;
+    Command.SteerY = 100;
     float speed = 0;
     for (int t = 25; t <= 2500; t += 25) {
         Step();
@@ -770,8 +778,8 @@ TEST_F(PlayerScript, ScriptVariablesReachThePlayersHealthAndControls)
     Step(false);
     EXPECT_FLOAT_EQ(Float("h"), 1000);
     EXPECT_FLOAT_EQ(Gamer->Health, 250);
-    Gamer->TakeOffClock = 0;   // straight into the air
-    Held = {87};               // the throttle key is overruled
+    Gamer->TakeOffClock = 0;                // straight into the air
+    Command.Held = CommandForward;          // the throttle is overruled
     Frame(*Gamer);
     EXPECT_EQ(Gamer->Bank, -10);
     EXPECT_EQ(Gamer->Throttle, 0);

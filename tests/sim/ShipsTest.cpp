@@ -323,7 +323,7 @@ TEST_F(ShipsSubmarine, SurfacesAndLaunchesAtEnemyShips)
         ASSERT_NE(missile, nullptr) << c.What;
         EXPECT_EQ(missile->Target, enemy) << c.What;
         EXPECT_EQ(missile->Side, 1) << c.What;
-        EXPECT_EQ(missile->Category, 1) << c.What;
+        EXPECT_EQ(missile->Category, TObjectCategory::Missile) << c.What;
         EXPECT_EQ(missile->OnRadar, 1) << c.What;
         EXPECT_EQ(missile->Targetable, 1) << c.What;
         EXPECT_EQ(missile->Health, 150) << c.What;
@@ -520,7 +520,7 @@ TEST_F(ShipsDeath, EndsDeadAfterTenSeconds)
         EXPECT_EQ(ship->Dead, 0) << what;
         Run(1);
         EXPECT_EQ(ship->Dead, 1) << what;
-        EXPECT_EQ(ship->TargetClass(), 3) << what;
+        EXPECT_EQ(ship->TargetClass(), TTargetClass::Ship) << what;
         while (Objects.Count > 0)
             Objects.Remove(Objects.Objects.back());
     }

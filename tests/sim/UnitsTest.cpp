@@ -311,10 +311,27 @@ TEST_F(UnitsTest, TurretMuzzlesAreFoundUpToTheFirstMissingPair)
     EXPECT_EQ(gun.Muzzles[1].Begin, 2);
     EXPECT_EQ(gun.Muzzles[1].End, 3);
     EXPECT_EQ(gun.Health, 1000);
-    EXPECT_EQ(gun.Category, 3);
+    EXPECT_EQ(gun.Category, TObjectCategory::Turret);
 }
 
 // ---- The state message head -------------------------------------------------------------------------
+
+namespace {
+
+// A unit whose message is the carrier's record: the head and the unit tail.
+class TTailed : public TDummy {
+public:
+    explicit TTailed(const TObjectsControl *objects = nullptr) : Objects(objects) {}
+    void DescribeState(TStateIO &io) override
+    {
+        if (!io.Head(*this, ClassCarrier))
+            return;
+        io.UnitTail(*this, Objects);
+    }
+    const TObjectsControl *Objects;
+};
+
+} // namespace
 
 TEST(UnitStateHead, RoundTripAndRefusals)
 {
@@ -323,7 +340,7 @@ TEST(UnitStateHead, RoundTripAndRefusals)
     target->Id = objects.NewId();
     objects.Add(target);
 
-    TDummy source;
+    TTailed source;
     source.Id = 77;
     source.Name = std::string(300, 'n');   // longer than the field: cut to 255
     source.Position = VectorSet4(1.5f, -2, 3, 4);
@@ -337,14 +354,13 @@ TEST(UnitStateHead, RoundTripAndRefusals)
     source.OnRadar = source.Targetable = source.WeaponEnabled = source.BlinkOnRadar = 1;
 
     TByteWriter w;
-    WriteStateHead(w, source, ClassCarrier);
-    WriteUnitTail(w, source);
+    source.WriteState(w);
     ASSERT_EQ(w.Size(), StateSize(ClassCarrier));   // the carrier is head and tail only: 316
 
-    TDummy copy;
+    TTailed copy(&objects);
     TByteReader r(w.Out.data(), w.Out.size());
-    ASSERT_TRUE(ReadStateHead(r, copy, ClassCarrier));
-    ReadUnitTail(r, copy, &objects);
+    copy.ReadState(r);
+    EXPECT_TRUE(r.AtEnd());
     EXPECT_EQ(copy.Id, 77);
     EXPECT_EQ(copy.Name, std::string(255, 'n'));
     EXPECT_EQ(copy.Health, 65535);
@@ -352,22 +368,76 @@ TEST(UnitStateHead, RoundTripAndRefusals)
     EXPECT_EQ(copy.Target, target);
     EXPECT_EQ(copy.OrderData, 55.5f);
     TByteWriter again;
-    WriteStateHead(again, copy, ClassCarrier);
-    WriteUnitTail(again, copy);
+    copy.WriteState(again);
     EXPECT_EQ(again.Out, w.Out);
 
-    // Another class's message, a size that lies, and a message cut short leave the object alone.
-    TDummy other;
-    other.Name = "untouched";
-    TByteReader wrongClass(w.Out.data(), w.Out.size());
-    EXPECT_FALSE(ReadStateHead(wrongClass, other, ClassBoat));
+    // Without a list to look in, a target's Id resolves to none.
+    TTailed listless;
+    TByteReader unresolved(w.Out.data(), w.Out.size());
+    listless.ReadState(unresolved);
+    EXPECT_EQ(listless.Target, nullptr);
+
+    // Another class's message, a size that lies, and a message cut short are refused: the head
+    // leaves the object alone and so does every call after it.
     std::vector<std::uint8_t> lying = w.Out;
     lying[0] = 0x10;
-    TByteReader wrongSize(lying.data(), lying.size());
-    EXPECT_FALSE(ReadStateHead(wrongSize, other, ClassCarrier));
-    TByteReader shortMessage(w.Out.data(), 200);
-    EXPECT_FALSE(ReadStateHead(shortMessage, other, ClassCarrier));
-    EXPECT_EQ(other.Name, "untouched");
+    struct {
+        const char   *What;
+        std::size_t   Size;
+        std::uint16_t Code;
+        const std::vector<std::uint8_t> *Bytes;
+    } refusals[] = {
+        {"another class", w.Out.size(), ClassBoat, &w.Out},
+        {"a size that lies", lying.size(), ClassCarrier, &lying},
+        {"cut short", 200, ClassCarrier, &w.Out},
+    };
+    for (const auto &refusal : refusals) {
+        TTailed other(&objects);
+        other.Name = "untouched";
+        TByteReader in(refusal.Bytes->data(), refusal.Size);
+        TStateIO io(in);
+        EXPECT_FALSE(io.Head(other, refusal.Code)) << refusal.What;
+        EXPECT_FALSE(io.Reading()) << refusal.What;
+        io.UnitTail(other, &objects);
+        io.Name(other.Name);
+        EXPECT_EQ(other.Name, "untouched") << refusal.What;
+        EXPECT_EQ(other.Target, nullptr) << refusal.What;
+        EXPECT_EQ(other.Id, 0) << refusal.What;
+    }
+}
+
+TEST(UnitStateHead, FieldsThatAreHeldOrRoundedOnTheWay)
+{
+    // A byte count held within its range, a flag, and a float sent as 16 bits.
+    TByteWriter w;
+    w.Byte(7);
+    w.Byte(5);
+    w.Short(std::int16_t(40000));
+    TByteReader r(w.Out);
+    TStateIO io(r);
+    int weapon = 0;
+    std::uint8_t flag = 0;
+    float speed = 0;
+    io.SmallInt(weapon, 0, 2);
+    io.Flag(flag);
+    io.Round16(speed);
+    EXPECT_EQ(weapon, 2);
+    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(speed, 40000);
+
+    struct {
+        float         Value;
+        std::uint16_t Sent;
+    } rounded[] = {{-3, 0}, {0.49f, 0}, {0.5f, 1}, {321.6f, 322}, {65535.4f, 65535}, {1e9f, 65535}};
+    for (const auto &c : rounded) {
+        TByteWriter out;
+        TStateIO writing(out);
+        float v = c.Value;
+        writing.Round16(v);
+        ASSERT_EQ(out.Size(), 2u);
+        EXPECT_EQ(out.Out[0] | out.Out[1] << 8, c.Sent) << c.Value;
+        EXPECT_EQ(v, c.Value) << "writing leaves the field as it is";
+    }
 }
 
 TEST(UnitStateHead, EveryClassHasItsSize)

@@ -181,7 +181,7 @@ TEST_F(World, ScriptsMakeEmptyMarkersIntoGroupsAndTheCheckPoint)
     ASSERT_NE(gate, nullptr);
     EXPECT_EQ(world.Exchange->CheckPoint, gate);
     EXPECT_NE(gate->Id, empty->Id);
-    EXPECT_EQ(gate->Category, 4);
+    EXPECT_EQ(gate->Category, TObjectCategory::CheckPoint);
     EXPECT_EQ(gate->OnRadar, 1);
     EXPECT_EQ(gate->Marker, 1);
     EXPECT_EQ(gate->Side, 0);
