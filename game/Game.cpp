@@ -400,6 +400,8 @@ int RunGame(const TCommandLine &cmd)
     RunFrames(run, replay.get(), recorder.get(), fps);
     if (!run.Map.empty() || !run.Connect.empty())
         std::printf("%s\n", Environment->World.World.Summary().c_str());
+    if (NetGame)
+        std::printf("%s\n", NetworkSummary().c_str());
     StopNetworkGame();
     if (ShowFps)
         std::printf("frames: fps=%.1f\n", fps.AverageFps());

@@ -38,13 +38,28 @@ std::unique_ptr<TNetGame> Running;
 std::uint16_t HostPort = DefaultPort;
 std::string   NameOverride;
 bool          HostPlaced = false;   // the host's own aircraft stands at a spawn point
+int           Deaths = 0;           // this machine's aircraft shot down in this game
+int           MostSeen = 0;         // the most aircraft of other players seen at once
+float         LastHealth = 0;       // this machine's aircraft's health a frame ago
+
+// The aircraft of other players in this machine's world.
+int OtherAircraft(const TWorld &world)
+{
+    int aircraft = 0;
+    if (world.Objects)
+        for (const TGameObject *object : world.Objects->Objects)
+            if (dynamic_cast<const TGamer *>(object))
+                ++aircraft;
+    return aircraft;
+}
 
 // The name the other players see: the one given on the command line, else the current player's.
 std::string PlayerName()
 {
     if (!NameOverride.empty())
         return NameOverride;
-    if (Config && Config->CurrentPlayer >= 0 && Config->CurrentPlayer < int(Config->Players.size()))
+    if (Config && Config->CurrentPlayer >= 0 && Config->CurrentPlayer < int(Config->Players.size()) &&
+        !Config->Players[std::size_t(Config->CurrentPlayer)].Name.empty())
         return Config->Players[std::size_t(Config->CurrentPlayer)].Name;
     return "Pilot";
 }
@@ -94,6 +109,9 @@ template <class TStart> bool Begin(bool host, const std::string &missionFile, TS
     Running = std::move(net);
     NetGame = Running.get();
     HostPlaced = false;
+    Deaths = 0;
+    MostSeen = 0;
+    LastHealth = 0;
     return true;
 }
 
@@ -165,6 +183,13 @@ void NetworkFrame(int dt)
         Environment->Update(dt, TPlayerCommand());
     if (!NetGame)
         return;
+    // How the game goes for this machine: the other pilots seen, and each fall of its aircraft.
+    MostSeen = std::max(MostSeen, OtherAircraft(world));
+    if (const TGameObject *own = NetGame->World.OwnAircraft) {
+        if (LastHealth > 0 && own->Health <= 0)
+            ++Deaths;
+        LastHealth = own->Health;
+    }
     if (NetGame->IsServer() && !HostPlaced && world.Exchange && !world.Exchange->SpawnPoints.empty()) {
         // The host flies in from the map's first free spawn point, as every joining player does.
         NetGame->Server->ReviveOwnAircraft();
@@ -186,6 +211,19 @@ void NetworkFrame(int dt)
             GameKind = 2;
         }
     }
+}
+
+std::string NetworkSummary()
+{
+    if (!NetGame || !Environment)
+        return {};
+    const TWorld &world = Environment->World.World;
+    const int objects = world.Objects ? world.Objects->Count : 0;
+    const TGameObject *own = NetGame->World.OwnAircraft;
+    return "network: " + std::string(NetGame->IsServer() ? "host" : "client") + " own=" +
+           std::to_string(own ? own->Id : 0) + " objects=" + std::to_string(objects) +
+           " aircraft=" + std::to_string(OtherAircraft(world)) + " seen=" + std::to_string(MostSeen) +
+           " deaths=" + std::to_string(Deaths);
 }
 
 void StopNetworkGame()

@@ -25,6 +25,11 @@ bool JoinGame(const std::string &address, const std::string &name);
 // the connection goes back to the menu with the reason.
 void NetworkFrame(int dt);
 
+// How the network game stands, as one line: "network: host|client own=ID objects=N aircraft=A
+// seen=S deaths=D" (the objects of this machine's world, the other players' aircraft among them now
+// and at most at once, and how often this machine's aircraft was shot down); empty without one.
+std::string NetworkSummary();
+
 // Ends the network game, if one runs: connections closed, back to single-player state.
 void StopNetworkGame();
 

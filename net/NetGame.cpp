@@ -87,7 +87,7 @@ std::uint16_t TNetGame::Port() const { return Listener >= 0 ? LocalPort(Listener
 
 void TNetGame::SendMessage(const void *data, int size)
 {
-    if (Client && size > 0)
+    if (Client && size > 0 && Client->Connection->Open())
         Client->AddPending(data, std::size_t(size));
 }
 

@@ -49,7 +49,8 @@ public:
     // The port the server listens on; 0 when it does not.
     std::uint16_t Port() const;
 
-    // TNetworkSeam: a client's weapons' messages wait for its next send; elsewhere they are dropped.
+    // TNetworkSeam: a connected client's weapons' messages wait for its next send; elsewhere they are
+    // dropped.
     void SendMessage(const void *data, int size) override;
 
     // Set by the mission before starting and kept valid while the game runs.

@@ -21,6 +21,8 @@ constexpr std::size_t NameOffset = 6, PositionOffset = 262, RotationOffset = 278
 constexpr std::size_t ClassFieldsOffset = 302;
 
 const std::string_view IslandPrefix = "Island: ";
+// An island's state carries no health: it gets what a script's island has, more than anything deals.
+constexpr float IslandHealth = 1000000, IslandMaxHealth = 100000;
 const std::string_view ReloadMarkerName = "Reload string";
 
 struct THead {
@@ -113,7 +115,10 @@ TGameObject *MakeStateObject(TObjectsControl &objects, std::span<const std::uint
             name.remove_prefix(IslandPrefix.size());
         if (!SafeModelName(name))
             return nullptr;
-        return new TIsland(objects, at, std::string(name), angles);
+        auto *island = new TIsland(objects, at, std::string(name), angles);
+        island->Health = IslandHealth;
+        island->MaxHealth = IslandMaxHealth;
+        return island;
     }
     case ClassBuildingStatic:
         // The script's text is both the building's name and its model below the buildings' folder.

@@ -157,26 +157,23 @@ std::string HostPortText(const std::string &host, std::uint16_t port)
     return host + ":" + std::to_string(port);
 }
 
-int ListenTcp(const std::string &address, std::uint16_t port, std::string &error)
+namespace {
+
+// A listening socket of Family (AF_UNSPEC: what Address is) on Port; -1 with Reason.
+int ListenFamily(const std::string &address, std::uint16_t port, int family, std::string &reason)
 {
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
-    hints.ai_family = address.empty() ? AF_INET6 : AF_UNSPEC;
-    const std::string service = std::to_string(port);
+    hints.ai_family = family;
     addrinfo *found = nullptr;
-    int status = getaddrinfo(address.empty() ? nullptr : address.c_str(), service.c_str(), &hints, &found);
-    if (status != 0 && address.empty()) {
-        // No IPv6 on this system: every IPv4 address instead.
-        hints.ai_family = AF_INET;
-        status = getaddrinfo(nullptr, service.c_str(), &hints, &found);
-    }
-    const std::string where = HostPortText(address.empty() ? "*" : address, port);
+    const int status =
+        getaddrinfo(address.empty() ? nullptr : address.c_str(), std::to_string(port).c_str(), &hints, &found);
     if (status != 0) {
-        error = "Cannot listen on " + where + ": " + gai_strerror(status);
+        reason = gai_strerror(status);
         return -1;
     }
-    std::string reason = "no address";
+    reason = "no address";
     int result = -1;
     for (const addrinfo *a = found; a && result < 0; a = a->ai_next) {
         const int s = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
@@ -196,8 +193,24 @@ int ListenTcp(const std::string &address, std::uint16_t port, std::string &error
         result = s;
     }
     freeaddrinfo(found);
+    return result;
+}
+
+} // namespace
+
+int ListenTcp(const std::string &address, std::uint16_t port, std::string &error)
+{
+    std::string reason;
+    int result = ListenFamily(address, port, address.empty() ? AF_INET6 : AF_UNSPEC, reason);
+    if (result < 0 && address.empty()) {
+        // A system without IPv6: every IPv4 address instead.
+        std::string v4;
+        result = ListenFamily(address, port, AF_INET, v4);
+        if (result < 0)
+            reason = v4;
+    }
     if (result < 0)
-        error = "Cannot listen on " + where + ": " + reason;
+        error = "Cannot listen on " + HostPortText(address.empty() ? "*" : address, port) + ": " + reason;
     return result;
 }
 

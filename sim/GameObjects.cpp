@@ -79,7 +79,7 @@ TMatrix4 ObjectMatrix(const TGameObject &object)
     TMatrix4 m = MatrixIdentity();
     MatrixSetTranslation(m, object.Position);
     MatrixRotateZ(m, -object.Rotation.y * degrees);
-    MatrixRotateX(m, -object.Rotation.x * degrees);
+    MatrixRotateX(m, -(object.Rotation.x - object.LevelPitch) * degrees);
     return m;
 }
 

@@ -96,6 +96,9 @@ public:
     float         MaxHealth = 0;
     TVector4      Position;            // x, y horizontal, z altitude (sea level 0)
     TVector4      Rotation;            // degrees: [0] pitch about x, [1] heading about z, [2] roll about y
+    // The pitch at which the model lies level: 0, but -90 for the player aircraft, whose Rotation
+    // carries the flight model's angles. ObjectMatrix turns the model by the pitch less this.
+    float         LevelPitch = 0;
     TGameObject  *Target = nullptr;    // what Order applies to; not owned
     std::uint8_t  Dead = 0;            // finished; freed once RefCount drops below 1
     std::int32_t  RefCount = 0;        // script holds (groups, the checkpoint)

@@ -32,7 +32,6 @@ constexpr int ShieldShaderProgram = 2;
 // (pitch: offset / 100 x sensitivity a step; bank: offset / 50 x sensitivity).
 extern int MouseSensitivity;   // 7
 
-
 // The player aircraft's weapons, by their place in TGamer::Weapons.
 enum TWeaponSlot : int {
     GunSlot = 0,             // the machine gun, the primary fire

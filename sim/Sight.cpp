@@ -87,14 +87,17 @@ void CastAt(const TGameObject &object, const TVector3 &o, const TVector3 &d, flo
     const TVector3 position = VectorSet3(object.Position.x, object.Position.y, object.Position.z);
     if (!RayNearSphere(o, d, position, model->Radius, best))
         return;
-    // The class's own triangles (an island's shore) are in the world already.
-    for (const TWorldTriangle &t : object.WorldTriangles()) {
-        const float hit = RayTriangle(o, d, t.Vertices[0], t.Vertices[1], t.Vertices[2]);
-        if (hit >= 0 && hit < best)
-            best = hit;
-    }
-    if (!object.WorldTriangles().empty() && model->CollisionMesh < 0)
+    // The class's own triangles (an island's shore) are in the world already, and they are all of
+    // its surface: an island stands as its shore lies, whatever its angles say, so its collision
+    // mesh turned by them would be a surface nobody sees or hits.
+    if (!object.WorldTriangles().empty()) {
+        for (const TWorldTriangle &t : object.WorldTriangles()) {
+            const float hit = RayTriangle(o, d, t.Vertices[0], t.Vertices[1], t.Vertices[2]);
+            if (hit >= 0 && hit < best)
+                best = hit;
+        }
         return;
+    }
     const TMatrix4 m = ObjectMatrix(object);
     const TVector3 mo = IntoModel(m, o), md = DirectionIntoModel(m, d);
     TVector3 a, b, c;
@@ -164,7 +167,11 @@ TVector3 SightPoint(const TObjectsControl *objects, const TView &view, const TGa
     TVector3 o, d;
     if (!CentreRay(view, o, d))
         return {};
-    const float t = CastRay(objects, o, d, SightRange, skip);
+    float t = CastRay(objects, o, d, SightRange, skip);
+    // A point on a surface lies on the edge of its object's box: the aim is taken a little inside,
+    // where what is hit contains it.
+    if (t < SightRange)
+        t += SightDepth;
     return VectorSet3(o.x + d.x * t, o.y + d.y * t, o.z + d.z * t);
 }
 

@@ -15,6 +15,8 @@ class TObjectsControl;
 
 // How far a ray looks: the far end of the view, where the sky shows.
 constexpr float SightRange = 20000;
+// How far past the surface it meets the sight point lies, so that the object hit contains it.
+constexpr float SightDepth = 0.5f;
 
 // The distance along the ray from Origin in the unit Direction to the first surface it meets within
 // MaxDistance; MaxDistance when it meets none. Skip (may be null) is looked through.

@@ -171,11 +171,8 @@ void TStateIO::Blank(std::size_t n)
 {
     if (!Live())
         return;
-    if (Reader) {
+    if (Reader)
         Reader->Skip(n);
-    } else {
-        static constexpr std::uint8_t zeros[StateTurretSize] = {};
-        for (; n > 0; n -= std::min(n, sizeof zeros))
-            Writer->Bytes(zeros, std::min(n, sizeof zeros));
-    }
+    else
+        Writer->Out.insert(Writer->Out.end(), n, 0);
 }

@@ -14,6 +14,7 @@
 #include "sim/AI.h"
 #include "sim/Aircraft.h"
 #include "sim/Cameras.h"
+#include "sim/Player.h"
 #include "sim/Seams.h"
 #include "sim/Templates.h"
 #include "sim/Tracers.h"
@@ -158,6 +159,15 @@ bool Listed(const TObjectsControl *objects, const TGameObject *object)
 
 } // namespace
 
+bool Foe(const TGameObject *owner, const TGameObject &object)
+{
+    const int ownSide = owner ? owner->Side : 0;
+    if (object.Side != ownSide)
+        return true;
+    // In a network game every other pilot's aircraft is fair game, whatever its side.
+    return NetworkGame && &object != owner && dynamic_cast<const TGamer *>(&object) != nullptr;
+}
+
 TVector3 LaunchAngles(const TGameObject &aircraft)
 {
     return VectorSet3(aircraft.Rotation.x + 90, aircraft.Rotation.y, aircraft.Rotation.z);
@@ -182,8 +192,7 @@ void Hit(TWeapon &weapon, TGameObject *target, bool afterPause)
     ++MissionStatistics->Shots;
     if (!Listed(weapon.Objects, target))
         return;
-    const int ownSide = weapon.Owner ? weapon.Owner->Side : 0;
-    if (target->Side == ownSide) {
+    if (!Foe(weapon.Owner, *target)) {
         if (Messanger)
             Messanger->Add(Translate(FriendlyFireText, SectionFlight), true, 1, 0, 0, FriendlyFireTime);
         return;
@@ -614,7 +623,7 @@ TGameObject *TMissileWeapon::FindCandidate() const
     float bestDistance = circle;
     for (int i = 0; i < Objects->Count; ++i) {
         TGameObject *object = Objects->Objects[std::size_t(i)];
-        if (object->Dead || object->Health <= 0 || object->Targetable != 1 || object->Side == Owner->Side)
+        if (object->Dead || object->Health <= 0 || object->Targetable != 1 || !Foe(Owner, *object))
             continue;
         if (object->IsGround != (Ground ? 1 : 0) || (Ground && object->Visible != 1))
             continue;

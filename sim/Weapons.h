@@ -49,6 +49,9 @@ public:
 
 // The special weapon's own reload: one ReloadTime after running dry it is full again.
 void ReloadTick(TWeapon &weapon, int dt);
+// Whether the player's weapons may strike Object: another side's, or in a network game another
+// pilot's aircraft. Shots at anything else are friendly fire.
+bool Foe(const TGameObject *owner, const TGameObject &object);
 // The shared damage routine (statistics, friendly fire, the first hit of a burst on an aircraft).
 void Hit(TWeapon &weapon, TGameObject *target, bool afterPause);
 

@@ -1,7 +1,7 @@
 // The in-flight display on a real GL context with the pictures and fonts of the built game's archive:
 // the bars, the indicator panel and the radar where and how the player sees them at 800 x 600 and on
 // wider windows, the radar's blips, the fades, the script's indicator, the flight symbols, the mission
-// timer, and the crosshair's depth sampling with the object list's depth test.
+// timer, and the crosshair's reticle and depth sampling with the object list's depth test.
 
 #include "assets/ModelLib.h"
 #include "assets/TextureLib.h"
@@ -17,6 +17,7 @@
 #include "hud/Radar.h"
 #include "sim/GameObjects.h"
 #include "sim/Player.h"
+#include "sim/ScreenFade.h"
 #include "sim/Weapons.h"
 #include "tests/TestUtil.h"
 #include "tests/hud/GLWindow.h"
@@ -410,35 +411,38 @@ TEST_F(HudTest, MarkedBlipsBlinkOrange)
 
 // ---- Fades ----------------------------------------------------------------------------------
 
-TEST_F(HudTest, FadeOutEndsBlackUntilAFadeInStarts)
+TEST_F(HudTest, FadesCoverTheSceneAsTheMissionsClocksRun)
 {
     THUD &hud = MakeHud();
-    // The middle of a white scene, which the HUD leaves alone when no one flies.
+    TScreenFade fade;
+    hud.Fade = &fade;
+    // The middle of a white scene, which the HUD leaves alone when no one flies; each frame the
+    // mission's tick runs the fade's clocks, then the HUD draws.
     const auto grey = [&](int frames, int dt) {
         for (int i = 0; i < frames; ++i) {
+            fade.Tick(dt);
             Clear(1);
             hud.Draw(dt);
         }
         const TScreen s = ReadScreen();
         return int(s.at(400, 300)[0]);
     };
-    hud.SetFadeOut(2000);
+    fade.Out = 2000;
     EXPECT_NEAR(grey(40, 25), 128, 3) << "half way after a second";
-    EXPECT_EQ(hud.FadeIn, 0);
     EXPECT_EQ(grey(40, 25), 0) << "black after two seconds";
-    EXPECT_EQ(hud.FadeOut, 0);
-    EXPECT_EQ(hud.FadeIn, -1);
     EXPECT_EQ(grey(100, 25), 0) << "and black it stays";
 
-    hud.SetFadeIn(2000);
+    fade.In = 2000;
     EXPECT_NEAR(grey(40, 25), 128, 3);
     EXPECT_EQ(grey(40, 25), 255) << "the scene is back after two seconds";
-    EXPECT_EQ(hud.FadeIn, 0);
 
     // A step that jumps past the end ends black too.
-    hud.SetFadeOut(2000);
+    fade.Out = 2000;
     EXPECT_EQ(grey(1, 2500), 0);
-    EXPECT_EQ(hud.FadeIn, -1);
+
+    // Without the mission's fades nothing covers the scene.
+    hud.Fade = nullptr;
+    EXPECT_EQ(grey(1, 25), 255);
 }
 
 // ---- The script's indicator -----------------------------------------------------------------
@@ -660,23 +664,39 @@ protected:
     }
 };
 
-TEST_F(HudDepthTest, AimPointIsTheWorldUnderTheMiddleOfTheScreen)
+TEST_F(HudDepthTest, TheReticleShowsTheSightPointOverTheDepthDrawnUnderTheMiddle)
 {
+    ModelLib = nullptr;
+    TGamer gamer;
+    PlayerAircraft = &gamer;
     TCrosshair cross;
+    // The mission's tick found the wall under the middle of the view: the reticle shows it in the
+    // middle of the screen, to the pixel, where the depth drawn under the middle agrees.
+    gamer.SightPoint = VectorSet3(0, 0, -50);
+    gamer.SightValid = true;
     cross.Update();
-    EXPECT_NEAR(cross.AimPoint().z, -50, 0.05f);
-    EXPECT_NEAR(cross.AimPoint().x, 0, 0.1f);
-    EXPECT_NEAR(cross.AimPoint().y, 0, 0.2f);
-    // The reticle shows where that point is: the middle of the screen, to the pixel.
+    EXPECT_FLOAT_EQ(cross.AimPoint().z, -50);
     EXPECT_NEAR(cross.ReticleX, 0, 1.5f * PixelSizeX);
     EXPECT_NEAR(cross.ReticleY, 0, 1.5f * PixelSizeY);
     EXPECT_NEAR(cross.Position().x, cross.ReticleX, 1e-6f);
+    EXPECT_NEAR(cross.Sampled.z, -50, 0.05f);
+    EXPECT_NEAR(cross.Sampled.x, 0, 0.1f);
+    EXPECT_NEAR(cross.Sampled.y, 0, 0.2f);
 
-    // Past the wall's edge the depth is the far plane's: the aim point lies far away.
+    // A sight point at the wall's right edge: the reticle goes with it, the depth sample stays.
+    gamer.SightPoint = VectorSet3(20, 0, -50);
+    cross.Update();
+    const float edge = 20.0f / 50 / (std::tan(30.0f * 3.14159265f / 180) * 800 / 600);
+    EXPECT_NEAR(cross.ReticleX, edge, 1.5f * PixelSizeX);
+    EXPECT_NEAR(cross.ReticleY, 0, 1.5f * PixelSizeY);
+    EXPECT_NEAR(cross.Sampled.z, -50, 0.05f);
+
+    // Past the wall's edge the depth is the far plane's.
     cross.SampleX = 0.9f;
     cross.Update();
     EXPECT_LT(cross.Sampled.z, -900);
-    EXPECT_NEAR(cross.AimPoint().z, -50, 0.05f) << "the aim point is still the middle's";
+    EXPECT_FLOAT_EQ(cross.AimPoint().x, 20) << "the aim point is still the sight point";
+    PlayerAircraft = nullptr;
 }
 
 TEST_F(HudDepthTest, ObjectsHiddenBehindTheWallOrOutOfViewAreNotInSight)

@@ -55,6 +55,14 @@ protected:
 
     void Mission(const std::string &name, const std::string &script) { WriteText(GameDir() / "Data" / "Maps" / name, script); }
 
+    // A mission frame as the game loop runs it: the keys, the pilot's command, the world's tick.
+    static void MissionFrame()
+    {
+        Keys->Update();
+        Environment->HandleKeys();
+        Environment->Update(25, Environment->Command());
+    }
+
     // Frames of the game loop: the menu while it is active, else a mission frame.
     void Play(int frames)
     {
@@ -62,8 +70,7 @@ protected:
             if (MenuActive) {
                 Frame();
             } else {
-                Keys->Update();
-                Environment->Update(25);
+                MissionFrame();
             }
         }
     }
@@ -71,10 +78,8 @@ protected:
     // Flies the mission until its end hands the frame back to the menu (at most Seconds).
     void FlyToTheEnd(int seconds = 5)
     {
-        for (int t = 0; t < seconds * 1000 && !MenuActive; t += 25) {
-            Keys->Update();
-            Environment->Update(25);
-        }
+        for (int t = 0; t < seconds * 1000 && !MenuActive; t += 25)
+            MissionFrame();
         ASSERT_TRUE(MenuActive) << "the mission did not end";
     }
 

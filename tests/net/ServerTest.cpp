@@ -2,6 +2,7 @@
 // rhythms, deletions, players leaving, what it takes from its clients' messages, and the new aircraft
 // of a fallen player.
 
+#include "core/App.h"
 #include "core/View.h"
 #include "net/Multiplayer.h"
 #include "sim/Aircraft.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <memory>
 
 namespace {
@@ -24,6 +26,13 @@ public:
 };
 
 std::uint16_t StateId(const TBytes &message) { return Word(message, 3 + 4); }
+
+TNetWorld WorldOf(TObjectsControl &objects)
+{
+    TNetWorld world;
+    world.Objects = &objects;
+    return world;
+}
 
 class ServerTest : public NetTest {
 protected:
@@ -71,9 +80,9 @@ protected:
     TMPlayer &PlayerOf(const TClientEnd &end) { return *Server.PlayerOf(*end.Connection); }
 
     TObjectsControl Objects;
-    TNetWorld World{&Objects};
+    TNetWorld World = WorldOf(Objects);
     TMultiplayerServer Server{World};
-    std::vector<TClientEnd> Ends;
+    std::deque<TClientEnd> Ends;   // references stay valid as clients join
     std::vector<std::string> Lines;
 };
 
@@ -140,9 +149,11 @@ TEST_F(ServerTest, ASendNamesTheAircraftThenSendsEveryObjectWithAnIdAndTheOwnAir
     EXPECT_EQ(Ids(batch, MessageObjectState),
               (std::vector<std::uint16_t>{first->Id, second->Id, player.ObjectId, own->Id}))
         << "in list order, the own aircraft last; no Id 0, nothing without a state";
-    for (const TBytes &m : batch)
-        if (m[2] == MessageObjectState)
+    for (const TBytes &m : batch) {
+        if (m[2] == MessageObjectState) {
             EXPECT_EQ(m.size(), Word(m, 3) + 4u);
+        }
+    }
     EXPECT_EQ(PlayerOf(end).StateSlots.size(), 4u);
     EXPECT_EQ(Ids(Send()[0], MessageOwnAircraft).size(), 0u) << "the Id is told once";
 }

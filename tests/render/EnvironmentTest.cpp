@@ -1,6 +1,7 @@
 // The scene environment on a real GL context with the game's own data: what it builds, which screen
-// effects a frame uses, and what one mission frame's update does (the world, the player, Escape and
-// the camera key).
+// effects a frame uses, what one mission frame's update does (the world and the player flown by the
+// pilot's command), Escape and the camera key before it, and that drawing a frame changes nothing
+// it draws from.
 
 #include "assets/DPSEffect.h"
 #include "assets/ModelLib.h"
@@ -16,6 +17,7 @@
 #include "render/Water.h"
 #include "sim/Player.h"
 #include "sim/Seams.h"
+#include "sim/Sight.h"
 #include "sim/Tracers.h"
 #include "tests/TestUtil.h"
 #include "tests/hud/GLWindow.h"
@@ -24,6 +26,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <set>
 
 namespace {
@@ -137,15 +141,17 @@ TEST_F(EnvironmentFixture, AMissionFrameMovesTheWorldAndThePlayer)
     ASSERT_NE(gamer, nullptr);
     const std::int64_t clock = GameClock;
     MenuActive = false;
-    for (int i = 0; i < 79; ++i)
-        Environment->Update(25);
-    // The eye is where the aircraft was when the frame began.
-    const TVector4 before = gamer->Position;
-    Environment->Update(25);
+    for (int i = 0; i < 80; ++i)
+        Environment->Update(25, TPlayerCommand());
     EXPECT_EQ(GameClock - clock, 80 * 25);
     EXPECT_EQ(Environment->LastDelta, 25);
-    EXPECT_FLOAT_EQ(EyePosition.x, before.x);
-    EXPECT_FLOAT_EQ(EyePosition.y, before.y);
+    // The frame's view is published for what reads it: on deck, the carrier's camera watching.
+    const TView &view = Environment->World.World.MainView;
+    ASSERT_TRUE(view.Valid);
+    EXPECT_FLOAT_EQ(EyePosition.x, gamer->Camera.Position.x);
+    EXPECT_FLOAT_EQ(EyePosition.y, gamer->Camera.Position.y);
+    EXPECT_FLOAT_EQ(view.Eye.z, gamer->Camera.Position.z);
+    EXPECT_FLOAT_EQ(gamer->Camera.Position.x, gamer->Carrier.Camera.x);
     // The script put the aircraft on the carrier's deck, far from where a reset leaves it.
     EXPECT_GT(VectorDistance(gamer->Position, VectorSet3(100, 100, 100)), 500);
     EXPECT_FALSE(MenuActive);
@@ -161,11 +167,11 @@ TEST_F(EnvironmentFixture, EscapeHandsTheFrameToTheMenuAndTheCameraKeyToggles)
     int escapes = 0;
     Environment->OnEscape = [&escapes] { ++escapes; };
     Press(27);
-    Environment->Update(25);
+    Environment->HandleKeys();
     EXPECT_TRUE(MenuActive);
     EXPECT_EQ(escapes, 1);
     EXPECT_FALSE(Keys->IsDown(27)) << "the key was consumed";
-    Environment->Update(25);
+    Environment->HandleKeys();
     EXPECT_EQ(escapes, 1);
     Environment->OnEscape = nullptr;
 
@@ -173,12 +179,76 @@ TEST_F(EnvironmentFixture, EscapeHandsTheFrameToTheMenuAndTheCameraKeyToggles)
     const int key = Keys->Bindings[KP_CHANGECAMERA][0];
     ASSERT_GE(key, 0);
     Press(key);
-    Environment->Update(25);
+    Environment->HandleKeys();
     EXPECT_EQ(Config->CameraMode, 1);
-    Environment->Update(25);
+    Environment->HandleKeys();
     EXPECT_EQ(Config->CameraMode, 1) << "one press, one toggle";
     Press(key);
-    Environment->Update(25);
+    Environment->HandleKeys();
     EXPECT_EQ(Config->CameraMode, 0);
     MenuActive = false;
+}
+
+TEST_F(EnvironmentFixture, DrawingAFrameTwiceGivesTheSamePictureWithTheSightPointUnderItsMiddle)
+{
+    Environment->StartMission(MissionFile);
+    MenuActive = false;
+    Config->CameraView = true;
+    // The take-off, a climb, then the nose down towards the sea.
+    for (int i = 0; i < 100; ++i)
+        Environment->Update(25, TPlayerCommand());
+    TPlayerCommand steer;
+    const struct {
+        float SteerY;
+        int   Frames;
+    } legs[] = {{-20, 20}, {0, 40}, {20, 50}};
+    for (const auto &leg : legs) {
+        steer.SteerY = leg.SteerY;
+        for (int i = 0; i < leg.Frames; ++i)
+            Environment->Update(25, steer);
+    }
+    const TGamer &gamer = *PlayerGamer();
+    ASSERT_EQ(gamer.TakeOffClock, 0);
+    ASSERT_GT(gamer.Health, 0);
+    const TView view = Environment->World.World.MainView;
+    const TVector4 position = gamer.Position;
+    const std::int64_t clock = GameClock;
+
+    const struct {
+        bool Effects;
+    } cases[] = {{false}, {true}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Effects ? "with the heat haze and the bloom" : "without screen effects");
+        Config->Haze = Config->Bloom = c.Effects;
+        Environment->DrawScene();
+        const TScreen first = ReadScreen();
+        float depth[4] = {};   // the four pixels around the middle of the picture
+        glReadPixels(399, 299, 2, 2, GL_DEPTH_COMPONENT, GL_FLOAT, depth);
+        Environment->DrawScene();
+        const TScreen second = ReadScreen();
+        int differ = 0;
+        for (std::size_t i = 0; i < first.rgb.size(); i += 3)
+            differ += std::equal(&first.rgb[i], &first.rgb[i] + 3, &second.rgb[i]) ? 0 : 1;
+        EXPECT_EQ(differ, 0) << "pixels that changed between the two draws";
+        EXPECT_EQ(GameClock, clock);
+        EXPECT_FLOAT_EQ(gamer.Position.y, position.y);
+        EXPECT_EQ(std::memcmp(Environment->World.World.MainView.ModelView.m, view.ModelView.m, sizeof view.ModelView.m), 0);
+        if (c.Effects)
+            continue;
+        // The depth drawn under the middle of the picture is as far along the middle's ray as the
+        // sight point the tick worked out (the near and far planes are 1 and 20000; along the
+        // middle's ray the depth is the distance, which the four pixels around it straddle).
+        TVector3 eye, direction;
+        ASSERT_TRUE(CentreRay(view, eye, direction));
+        ASSERT_TRUE(gamer.SightValid);
+        const float sight = VectorDistance(gamer.SightPoint, eye);
+        ASSERT_LT(sight, 5000) << "the middle of the picture shows the sea";
+        double drawn = 0;
+        for (const float d : depth) {
+            const double n = 1, f = 20000, ndc = 2.0 * d - 1;
+            drawn += 2 * f * n / ((f + n) - ndc * (f - n)) / 4;
+        }
+        EXPECT_NEAR(drawn, sight, 2.0);
+    }
+    Config->Haze = Config->Bloom = false;
 }

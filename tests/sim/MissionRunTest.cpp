@@ -47,12 +47,13 @@ TEST_F(MissionRun, AWonMissionNamesTheNextMapAndLeavesTheSettingsAlone)
                              "CreateObject OBJECT_EMPTY AI_GROUP1 AI_SIDE_ENEMY $50 $10,0 $20,0 $0,0 $0,0 $0,0 B\n"
                              "SetTarget AI_GROUP1 AI_GROUP_PLAYER\n"
                              "AddTask Destroy TASK_0\n"
-                             "CreateStaticDead OBJECT_CHECKPOINT AI_SIDE_FRIEND $30,0 $40,0 $0,0 $0,0 $0,0 Gate\n"
+                             "CreateStaticDead OBJECT_CHECKPOINT AI_SIDE_FRIEND $130,0 $140,0 $100,0 $0,0 $0,0 Gate\n"
                              "DistancePlayerToCheckPoint d\n"
                              "Message Go\n"
                              "once = $1\n"
                              "endif\n"
-                             // the player, not yet put on a carrier, is still at the origin: 50 from the gate
+                             // the player, not yet put on a carrier, waits where the mission's load parked
+                             // it, at (100, 100, 100): 50 from the gate
                              "if d = $50,0 then\nCenterMessage Near\nd = $0,0\nendif\n"
                              "Sleep $1500\nTaskComplete TASK_0\nSleep $1000\nNextLevel Level2.ses\n}\n");
     EXPECT_EQ(run.Status, 0) << run.Err;

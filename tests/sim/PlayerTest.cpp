@@ -10,12 +10,14 @@
 #include "core/View.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
+#include "data/Keys.h"
 #include "script/GameVars.h"
 #include "script/Messanger.h"
 #include "sim/Cameras.h"
 #include "sim/DataExchange.h"
 #include "sim/Ground.h"
 #include "sim/Player.h"
+#include "sim/ScreenFade.h"
 #include "sim/Statics.h"
 #include "sim/Tracers.h"
 #include "sim/UnitState.h"
@@ -271,6 +273,67 @@ TEST_F(PlayerFlight, TheSteeringOffsetPitchesAndBanksAndTheBankTurns)
     Frame(*gamer);
     Frame(*gamer);
     EXPECT_EQ(gamer->Bank, 0);
+}
+
+TEST_F(PlayerFlight, TheGamesInputBecomesThePilotsCommand)
+{
+    // W, the right mouse button and Q held: forward, the secondary weapon, the weapon change.
+    TKeys keys((Dir.Path / "keys.cfg").string());
+    const std::set<int> held = {87, 2, 81};
+    keys.Poll = [&held](int vk) { return held.count(vk) != 0; };
+    keys.PadPoll = [](int) { return false; };
+    keys.Update();
+    const TPadState noPad;
+    const struct {
+        const char *What;
+        TPoint      Cursor;
+        TPadState   Pad;
+        bool        Invert;
+        float       SteerX, SteerY;
+    } cases[] = {
+        {"the cursor's offset from the middle", {612, 334}, noPad, false, 100, -50},
+        {"the mouse inverted", {612, 334}, noPad, true, 100, 50},
+        {"the pad's stick added, a full deflection worth 100 pixels", {512, 384}, {true, 0.5f, -1, 0.25f, 0.75f},
+         false, 50, -100},
+        {"both, inverted", {522, 394}, {true, 0.5f, 0.5f, 0, 0}, true, 60, -60},
+    };
+    for (const auto &c : cases) {
+        const TPlayerCommand command = CommandFromInput(&keys, c.Cursor, 1024, 768, c.Pad, c.Invert);
+        EXPECT_FLOAT_EQ(command.SteerX, c.SteerX) << c.What;
+        EXPECT_FLOAT_EQ(command.SteerY, c.SteerY) << c.What;
+        EXPECT_EQ(command.Held, std::uint32_t(CommandForward | CommandSecondary | CommandChangeWeapon)) << c.What;
+        EXPECT_FLOAT_EQ(command.StickX, c.Pad.StickX) << c.What;
+        EXPECT_FLOAT_EQ(command.TriggerRight, c.Pad.TriggerRight) << c.What;
+    }
+    EXPECT_EQ(CommandFromInput(nullptr, {512, 384}, 1024, 768, noPad, false), TPlayerCommand()) << "no key state";
+}
+
+TEST_F(PlayerFlight, AFadeInHoldsTheAircraftStillExceptForItsTakeOff)
+{
+    const struct {
+        const char *What;
+        int         FadeIn, TakeOff;
+        float       Pitch;       // after a frame steered 100 pixels down
+        int         TakeOffLeft;
+    } cases[] = {
+        {"no fade", 0, 0, -83, 0},
+        {"fading in", 1000, 0, -90, 0},
+        {"black until a fade-in starts", -1, 0, -90, 0},
+        {"the take-off the fade-in belongs to", 1000, 2500, -90, 2475},
+    };
+    TScreenFade fade;
+    Command.SteerY = 100;
+    for (const auto &c : cases) {
+        auto gamer = Flying();
+        gamer->Fade = &fade;
+        fade.In = c.FadeIn;
+        gamer->TakeOffClock = c.TakeOff;
+        const TVector4 before = gamer->Position;
+        Frame(*gamer);
+        EXPECT_FLOAT_EQ(gamer->Craft.Angles.x, c.Pitch) << c.What;
+        EXPECT_EQ(gamer->TakeOffClock, c.TakeOffLeft) << c.What;
+        EXPECT_EQ(VectorDistance(gamer->Position, before) > 0, c.FadeIn == 0 || c.TakeOff > 0) << c.What;
+    }
 }
 
 // ---- The ground ---------------------------------------------------------------------------------

@@ -1,21 +1,32 @@
-// The world update without a window: the game clock, the order of script and objects, the switch
-// that stops every object, the ageing of tracers and particles, the mission timer the world owns,
-// and the marker objects scripts make.
+// The world's tick without a window: the game clock, the order of script and objects, the switch
+// that stops every object, the ageing of tracers and particles, the mission timer and statistics the
+// world owns, the marker objects scripts make, what every load starts afresh, and the player
+// aircraft flown by their commands, seen through the views and aiming at the sight point the tick
+// works out.
 
 #include "tests/script/ScriptTestUtil.h"
 
 #include "assets/DPSEffect.h"
+#include "assets/ModelLib.h"
+#include "core/App.h"
 #include "core/View.h"
 #include "script/GameVars.h"
+#include "sim/Cameras.h"
 #include "sim/DataExchange.h"
 #include "sim/GameObjects.h"
+#include "sim/Player.h"
 #include "sim/Statics.h"
 #include "sim/Tracers.h"
+#include "sim/Weapons.h"
 #include "sim/World.h"
+#include "tools/modelgen/ModelBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
+#include <vector>
 
 using namespace scripttest;
 
@@ -45,6 +56,16 @@ public:
     bool Fired = false;
 };
 
+// A unit that counts as Class when it is killed.
+class TVictim : public TGameObject {
+public:
+    explicit TVictim(TTargetClass kind) : Kind(kind) {}
+    void Update(int) override {}
+    void Draw() override {}
+    TTargetClass TargetClass() override { return Kind; }
+    TTargetClass Kind;
+};
+
 class World : public ::testing::Test {
 protected:
     World() : Dir(::testing::UnitTest::GetInstance()->current_test_info()->name()) { ResetScriptBindings(); }
@@ -54,6 +75,10 @@ protected:
         Sprites = nullptr;
         AllObjectsDisabled = false;
         GameClock = 0;
+        PlayerAircraft = nullptr;
+        DynamicCamera = nullptr;
+        ModelLib = nullptr;
+        MenuActive = false;
     }
     void Load(TWorld &world, const std::string &source) { world.LoadMission(Dir.Write("Mission.ses", source)); }
 
@@ -216,6 +241,142 @@ TEST_F(World, ADeletedCheckPointIsFreedAndTheNextOneIsNew)
     EXPECT_EQ(world.Exchange->CheckPoint, world.Objects->Objects[0]);
     EXPECT_EQ(world.Exchange->CheckPoint->Name, "C");
     EXPECT_EQ(world.Exchange->CheckPoint->RefCount, 1);
+}
+
+TEST_F(World, PlayerKillsCountInTheLivingWorldsStatistics)
+{
+    TVictim aircraft(TTargetClass::Aircraft), ship(TTargetClass::Ship), site(TTargetClass::Ground),
+        other(TTargetClass::None);
+    const auto killAll = [&] {
+        for (TVictim *victim : {&aircraft, &ship, &ship, &site, &other})
+            CountPlayerKill(*victim);
+    };
+    // Without a mission the program's own statistics count them.
+    PlayerStatistics = {};
+    killAll();
+    EXPECT_EQ(PlayerStatistics.AircraftKills, 1);
+    EXPECT_EQ(PlayerStatistics.ShipKills, 2);
+    {
+        TWorld world(StagedTable);
+        killAll();
+        EXPECT_EQ(world.Statistics.AircraftKills, 1);
+        EXPECT_EQ(world.Statistics.ShipKills, 2);
+        EXPECT_EQ(PlayerStatistics.ShipKills, 2);
+    }
+    killAll();
+    EXPECT_EQ(PlayerStatistics.ShipKills, 4) << "the world gone, the program's count again";
+    PlayerStatistics = {};
+}
+
+TEST_F(World, EveryLoadStartsTheMissionAfresh)
+{
+    TDynamicCamera camera;
+    DynamicCamera = &camera;
+    TGamer gamer;
+    PlayerAircraft = &gamer;
+    TWorld world(StagedTable);
+    world.AddPlayer(&gamer);
+    Load(world, "int x 0\n{\nx = $1\n}\n");
+    EXPECT_EQ(gamer.Mission(), world.Objects.get());
+    EXPECT_EQ(gamer.Fade, &world.Fade);
+    EXPECT_EQ(world.Fade.In, -1) << "black until the script fades in";
+
+    // What a mission leaves behind.
+    world.Fade = {.In = 500, .Out = 300};
+    world.Statistics = {.AircraftKills = 1, .ShipKills = 2, .Shots = 3, .Hits = 4};
+    world.Timer.Enabled = true;
+    world.Tick(25, {});
+    ASSERT_TRUE(world.MainView.Valid);
+    ASSERT_TRUE(gamer.SightValid);
+    auto *watched = new TVictim(TTargetClass::Ship);
+    world.Objects->Add(watched);
+    ASSERT_TRUE(camera.Focus(watched, 2, 3000));
+    HandCarrierPoints(TCarrierPoints{});
+    ASSERT_TRUE(gamer.HasCarrier);
+
+    Load(world, "int x 0\n{\nx = $1\n}\n");
+    EXPECT_EQ(world.Statistics.AircraftKills + world.Statistics.ShipKills + world.Statistics.Shots +
+                  world.Statistics.Hits,
+              0);
+    EXPECT_EQ(MissionStatistics, &world.Statistics);
+    EXPECT_EQ(world.Fade.Out, 0);
+    EXPECT_EQ(world.Fade.In, -1);
+    EXPECT_FALSE(world.Timer.Enabled);
+    EXPECT_FALSE(world.MainView.Valid);
+    EXPECT_FALSE(world.SmallView.Valid);
+    EXPECT_EQ(camera.Subject, nullptr);
+    EXPECT_EQ(camera.Mode, 0);
+    EXPECT_EQ(camera.Objects, world.Objects.get());
+    TCarrierPoints points;
+    EXPECT_FALSE(NewestCarrierPoints(points));
+    EXPECT_FALSE(gamer.HasCarrier);
+    EXPECT_EQ(gamer.Mission(), world.Objects.get());
+    EXPECT_FALSE(gamer.SightValid);
+}
+
+TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
+{
+    // A ship across the line of the chase camera, which stands 20 behind and 10 above the aircraft
+    // parked at (100, 100, 100): its collision mesh (x -10..10, y -20..20, z 0..30) is hit 580 down
+    // the line, inside its hull's box (50 either way, z -20..20).
+    const TTempDir dir("world-sight");
+    TModelBuilder builder;
+    builder.AddMesh("Hull").Box(VectorSet3(-50, -50, -20), VectorSet3(50, 50, 20));
+    builder.AddMesh("Collision").Box(VectorSet3(-10, -20, 0), VectorSet3(10, 20, 30));
+    WriteBytes(dir.Path / "Ship.otm", builder.Bytes());
+    TModelLib models;
+    TModel *model = models.Load((dir.Path / "Ship.otm").string());
+    ASSERT_NE(model, nullptr);
+
+    GameClock = 60000;   // well into the run: the gun has long been ready
+    TDynamicCamera camera;
+    DynamicCamera = &camera;
+    TGamer gamer, wingman;
+    PlayerAircraft = &gamer;
+    TWorld world(StagedTable);
+    world.AddPlayer(&gamer);
+    world.AddPlayer(&wingman);
+    // The first spawn point puts the player at its start at once, without a fade.
+    Load(world, "int once 0\n{\nif once = $0 then\nmp_AddSpawnPoint $1,0 $2,0 $3,0\nonce = $1\nendif\n}\n");
+    auto *ship = new TVictim(TTargetClass::Ship);
+    ship->Model = model;
+    ship->Position = VectorSet4(100, 600, 90, 0);
+    ship->Side = 1;
+    ship->Targetable = 1;
+    ship->Health = ship->MaxHealth = 10000;
+    ship->Id = world.Objects->NewId();
+    world.Objects->Add(ship);
+
+    TPlayerCommand forward, fire;
+    forward.Held = CommandForward;
+    fire.Held = CommandPrimary;
+    // None for the wingman: nobody flies it.
+    world.Tick(25, std::vector<TPlayerCommand>{forward});
+    EXPECT_EQ(gamer.Pilot.Command, forward);
+    EXPECT_EQ(gamer.Throttle, 200);
+    EXPECT_EQ(wingman.Pilot.Command, TPlayerCommand());
+    EXPECT_EQ(gamer.CurrentTarget, nullptr) << "no sight point before the first tick's view";
+
+    // The views of the local player: the chase camera, published for the frame; the small view.
+    ASSERT_TRUE(world.MainView.Valid);
+    EXPECT_FLOAT_EQ(world.MainView.Eye.x, gamer.Camera.Position.x);
+    EXPECT_FLOAT_EQ(world.MainView.Eye.y, gamer.Camera.Position.y);
+    EXPECT_FLOAT_EQ(world.MainView.Eye.z, 110);
+    EXPECT_EQ(std::memcmp(ViewModelView.m, world.MainView.ModelView.m, sizeof ViewModelView.m), 0);
+    EXPECT_TRUE(world.SmallView.Valid);
+    ASSERT_TRUE(gamer.SightValid);
+    EXPECT_NEAR(gamer.SightPoint.x, 100, 1e-3f);
+    EXPECT_NEAR(gamer.SightPoint.y, 580, 1e-2f);
+    EXPECT_NEAR(gamer.SightPoint.z, 110, 1e-3f);
+
+    // The next tick aims there: the ship is the target and the gun's round hits it.
+    const float health = ship->Health;
+    world.Tick(25, std::vector<TPlayerCommand>{fire});
+    EXPECT_EQ(gamer.CurrentTarget, ship);
+    EXPECT_NEAR(gamer.AimPoint.y, 580, 1e-2f);
+    EXPECT_LT(ship->Health, health);
+    EXPECT_EQ(world.Statistics.Hits, 1);
+    EXPECT_EQ(wingman.Weapons[0]->Ammo, wingman.Weapons[0]->Capacity) << "the wingman holds nothing";
 }
 
 } // namespace
