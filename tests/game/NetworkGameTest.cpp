@@ -18,6 +18,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <csignal>
 #include <cstring>
 #include <thread>
@@ -233,6 +235,48 @@ TEST_F(NetworkGame, TwoPilotsOnADedicatedServerSeeEachOtherAndOneShootsTheOtherD
     // The hunter's gun hit, and the slow one went down.
     EXPECT_GT(Field(second.Out(), "mission: ", "hits"), 0) << second.Out();
     EXPECT_GE(Field(first.Out(), "network: client", "deaths"), 1) << first.Out() << server.Out();
+}
+
+// A game hosted from the menu's host page (its first map, Atoll, chosen; START clicked with the
+// pointer), joined by a second game with "-connect": the host flies in its own game and sees the
+// player who joined, who gets the host's world.
+TEST_F(NetworkGame, AGameHostedFromTheHostPageTakesAPlayerWhoJoins)
+{
+    if (std::system("command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "needs xdotool (tools/setup.sh installs it)";
+    TChild host(Dir, "host", {(Dir / "zephrona").string(), "-nowait", "-windowed", "-batch", "-log", "-page", "27",
+                              "-port", "0", "-frames", "900"});
+    ASSERT_TRUE(WaitForText(Dir / "log.txt", "Loading HUD", 60)) << host.Err();
+    const TToolRun search = RunTool(Dir, "timeout 20 xdotool search --sync --pid " + std::to_string(host.Pid));
+    ASSERT_EQ(search.Status, 0) << search.Err;
+    const std::string window = SplitLines(search.Out).at(0);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    // START at virtual (-140, -226) of the 800 x 600 window; the menu's cursor sits 0.1 below the
+    // pointer.
+    const int x = int(std::lround((-140.0 / 512 + 1) * 400)), y = int(std::lround((0.9 + 226.0 / 384) * 300));
+    ASSERT_EQ(RunTool(Dir, "xdotool mousemove --window " + window + " " + std::to_string(x) + " " + std::to_string(y)).Status, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_EQ(RunTool(Dir, "xdotool mousedown 1").Status, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(RunTool(Dir, "xdotool mouseup 1").Status, 0);
+    ASSERT_TRUE(WaitForText(host.OutFile, "listening on port ", 30)) << host.Out() << host.Err();
+    std::smatch port;
+    const std::string hosting = host.Out();
+    ASSERT_TRUE(std::regex_search(hosting, port, std::regex("listening on port ([0-9]+)")));
+
+    TChild joiner(Dir, "joiner", {(Dir / "zephrona").string(), "-nowait", "-windowed", "-batch", "-connect",
+                                  "127.0.0.1:" + port[1].str(), "-name", "Joiner", "-frames", "300"});
+    EXPECT_EQ(joiner.Wait(90), 0) << joiner.Err();
+    EXPECT_EQ(host.Wait(90), 0) << host.Err();
+
+    const std::string hostOut = host.Out(), joinerOut = joiner.Out();
+    EXPECT_NE(hostOut.find("Atoll.ses"), std::string::npos) << hostOut;
+    EXPECT_NE(hostOut.find("joined from 127.0.0.1"), std::string::npos) << hostOut;
+    EXPECT_NE(hostOut.find(" as Joiner"), std::string::npos) << hostOut;
+    EXPECT_GE(Field(hostOut, "network: host", "seen"), 1) << hostOut;
+    // The atoll's islands, ships, sites and aircraft, and the host's aircraft.
+    EXPECT_GE(Field(joinerOut, "network: client", "objects"), 20) << joinerOut;
+    EXPECT_GE(Field(joinerOut, "network: client", "seen"), 1) << joinerOut;
 }
 
 } // namespace
