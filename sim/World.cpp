@@ -121,6 +121,12 @@ void TWorld::Tick(int dt, std::span<const TPlayerCommand> commands)
         Sprites->UpdateAll(dt);
     Timer.Update(dt);
 
+    // Where the local pilot aims: the ray through the middle of the last frame's view, among the
+    // objects where they are now.
+    if (TGamer *local = LocalPlayer(); local && !local->Remote && MainView.Valid) {
+        local->SightPoint = SightPoint(Objects.get(), MainView, local);
+        local->SightValid = true;
+    }
     for (std::size_t i = 0; i < PlayerList.size(); ++i) {
         TGamer *player = PlayerList[i];
         player->Pilot.Take(i < commands.size() ? commands[i] : TPlayerCommand());
@@ -171,9 +177,7 @@ void TWorld::WorkOutViews()
         SmallView = DynamicCamera->View.MakeView(DynamicCamera->View.ModelView, 1.6f, DynamicCamera->FarDistance,
                                                  DynamicCamera->FadeStart);
     }
-    // Where the player aims next frame, and what the scenery hides from this view.
-    local->SightPoint = SightPoint(Objects.get(), MainView, local);
-    local->SightValid = true;
+    // What the scenery hides from this view.
     PublishView(MainView);
     CurrentCamera = &local->Camera;
     if (Objects)

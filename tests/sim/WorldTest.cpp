@@ -15,6 +15,7 @@
 #include "sim/DataExchange.h"
 #include "sim/GameObjects.h"
 #include "sim/Player.h"
+#include "sim/Sight.h"
 #include "sim/Statics.h"
 #include "sim/Tracers.h"
 #include "sim/Weapons.h"
@@ -316,67 +317,80 @@ TEST_F(World, EveryLoadStartsTheMissionAfresh)
 
 TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
 {
-    // A ship across the line of the chase camera, which stands 20 behind and 10 above the aircraft
-    // parked at (100, 100, 100): its collision mesh (x -10..10, y -20..20, z 0..30) is hit 580 down
-    // the line, inside its hull's box (50 either way, z -20..20).
+    // A target across the line of the chase camera, which stands 20 behind and 10 above the aircraft
+    // parked at (100, 100, 100): a ship whose collision mesh (x -10..10, y -20..20, z 0..30) lies
+    // inside its hull's box (50 either way, z -20..20), and an aircraft without a collision mesh,
+    // which the line meets on its model's box (y -8..8).
     const TTempDir dir("world-sight");
-    TModelBuilder builder;
-    builder.AddMesh("Hull").Box(VectorSet3(-50, -50, -20), VectorSet3(50, 50, 20));
-    builder.AddMesh("Collision").Box(VectorSet3(-10, -20, 0), VectorSet3(10, 20, 30));
-    WriteBytes(dir.Path / "Ship.otm", builder.Bytes());
+    TModelBuilder ship, aircraft;
+    ship.AddMesh("Hull").Box(VectorSet3(-50, -50, -20), VectorSet3(50, 50, 20));
+    ship.AddMesh("Collision").Box(VectorSet3(-10, -20, 0), VectorSet3(10, 20, 30));
+    aircraft.AddMesh("Body").Box(VectorSet3(-5, -8, -2), VectorSet3(5, 8, 2));
+    WriteBytes(dir.Path / "Ship.otm", ship.Bytes());
+    WriteBytes(dir.Path / "Aircraft.otm", aircraft.Bytes());
     TModelLib models;
-    TModel *model = models.Load((dir.Path / "Ship.otm").string());
-    ASSERT_NE(model, nullptr);
+    const struct {
+        const char  *What;
+        const char  *Model;
+        TTargetClass Kind;
+        float        Z, SightY;
+    } cases[] = {
+        {"a ship's collision mesh", "Ship.otm", TTargetClass::Ship, 90, 580},
+        {"an aircraft's box", "Aircraft.otm", TTargetClass::Aircraft, 110, 592},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.What);
+        TModel *model = models.Load((dir.Path / c.Model).string());
+        ASSERT_NE(model, nullptr);
+        GameClock = 60000;   // well into the run: the gun has long been ready
+        TDynamicCamera camera;
+        DynamicCamera = &camera;
+        TGamer gamer, wingman;
+        PlayerAircraft = &gamer;
+        TWorld world(StagedTable);
+        world.AddPlayer(&gamer);
+        world.AddPlayer(&wingman);
+        // The first spawn point puts the player at its start at once, without a fade.
+        Load(world, "int once 0\n{\nif once = $0 then\nmp_AddSpawnPoint $1,0 $2,0 $3,0\nonce = $1\nendif\n}\n");
+        auto *target = new TVictim(c.Kind);
+        target->Model = model;
+        target->Position = VectorSet4(100, 600, c.Z, 0);
+        target->Side = 1;
+        target->Targetable = 1;
+        target->Health = target->MaxHealth = 10000;
+        target->Id = world.Objects->NewId();
+        world.Objects->Add(target);
 
-    GameClock = 60000;   // well into the run: the gun has long been ready
-    TDynamicCamera camera;
-    DynamicCamera = &camera;
-    TGamer gamer, wingman;
-    PlayerAircraft = &gamer;
-    TWorld world(StagedTable);
-    world.AddPlayer(&gamer);
-    world.AddPlayer(&wingman);
-    // The first spawn point puts the player at its start at once, without a fade.
-    Load(world, "int once 0\n{\nif once = $0 then\nmp_AddSpawnPoint $1,0 $2,0 $3,0\nonce = $1\nendif\n}\n");
-    auto *ship = new TVictim(TTargetClass::Ship);
-    ship->Model = model;
-    ship->Position = VectorSet4(100, 600, 90, 0);
-    ship->Side = 1;
-    ship->Targetable = 1;
-    ship->Health = ship->MaxHealth = 10000;
-    ship->Id = world.Objects->NewId();
-    world.Objects->Add(ship);
+        TPlayerCommand forward, fire;
+        forward.Held = CommandForward;
+        fire.Held = CommandPrimary;
+        // None for the wingman: nobody flies it.
+        world.Tick(25, std::vector<TPlayerCommand>{forward});
+        EXPECT_EQ(gamer.Pilot.Command, forward);
+        EXPECT_EQ(gamer.Throttle, 200);
+        EXPECT_EQ(wingman.Pilot.Command, TPlayerCommand());
+        EXPECT_EQ(gamer.CurrentTarget, nullptr) << "no sight point before the first tick's view";
 
-    TPlayerCommand forward, fire;
-    forward.Held = CommandForward;
-    fire.Held = CommandPrimary;
-    // None for the wingman: nobody flies it.
-    world.Tick(25, std::vector<TPlayerCommand>{forward});
-    EXPECT_EQ(gamer.Pilot.Command, forward);
-    EXPECT_EQ(gamer.Throttle, 200);
-    EXPECT_EQ(wingman.Pilot.Command, TPlayerCommand());
-    EXPECT_EQ(gamer.CurrentTarget, nullptr) << "no sight point before the first tick's view";
+        // The views of the local player: the chase camera, published for the frame; the small view.
+        ASSERT_TRUE(world.MainView.Valid);
+        EXPECT_FLOAT_EQ(world.MainView.Eye.x, gamer.Camera.Position.x);
+        EXPECT_FLOAT_EQ(world.MainView.Eye.y, gamer.Camera.Position.y);
+        EXPECT_FLOAT_EQ(world.MainView.Eye.z, 110);
+        EXPECT_EQ(std::memcmp(ViewModelView.m, world.MainView.ModelView.m, sizeof ViewModelView.m), 0);
+        EXPECT_TRUE(world.SmallView.Valid);
+        ASSERT_TRUE(gamer.SightValid);
+        EXPECT_NEAR(gamer.SightPoint.x, 100, 1e-3f);
+        EXPECT_NEAR(gamer.SightPoint.y, c.SightY + SightDepth, 0.01f) << "just inside what the line meets";
+        EXPECT_NEAR(gamer.SightPoint.z, 110, 1e-3f);
 
-    // The views of the local player: the chase camera, published for the frame; the small view.
-    ASSERT_TRUE(world.MainView.Valid);
-    EXPECT_FLOAT_EQ(world.MainView.Eye.x, gamer.Camera.Position.x);
-    EXPECT_FLOAT_EQ(world.MainView.Eye.y, gamer.Camera.Position.y);
-    EXPECT_FLOAT_EQ(world.MainView.Eye.z, 110);
-    EXPECT_EQ(std::memcmp(ViewModelView.m, world.MainView.ModelView.m, sizeof ViewModelView.m), 0);
-    EXPECT_TRUE(world.SmallView.Valid);
-    ASSERT_TRUE(gamer.SightValid);
-    EXPECT_NEAR(gamer.SightPoint.x, 100, 1e-3f);
-    EXPECT_NEAR(gamer.SightPoint.y, 580, 1e-2f);
-    EXPECT_NEAR(gamer.SightPoint.z, 110, 1e-3f);
-
-    // The next tick aims there: the ship is the target and the gun's round hits it.
-    const float health = ship->Health;
-    world.Tick(25, std::vector<TPlayerCommand>{fire});
-    EXPECT_EQ(gamer.CurrentTarget, ship);
-    EXPECT_NEAR(gamer.AimPoint.y, 580, 1e-2f);
-    EXPECT_LT(ship->Health, health);
-    EXPECT_EQ(world.Statistics.Hits, 1);
-    EXPECT_EQ(wingman.Weapons[0]->Ammo, wingman.Weapons[0]->Capacity) << "the wingman holds nothing";
+        // The next tick aims there: the target is the player's and the gun's round hits it.
+        world.Tick(25, std::vector<TPlayerCommand>{fire});
+        EXPECT_EQ(gamer.CurrentTarget, target);
+        EXPECT_NEAR(gamer.AimPoint.y, gamer.SightPoint.y, 1e-3f);
+        EXPECT_LT(target->Health, target->MaxHealth);
+        EXPECT_EQ(world.Statistics.Hits, 1);
+        EXPECT_EQ(wingman.Weapons[0]->Ammo, wingman.Weapons[0]->Capacity) << "the wingman holds nothing";
+    }
 }
 
 } // namespace
