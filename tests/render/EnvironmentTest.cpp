@@ -236,12 +236,11 @@ TEST_F(EnvironmentFixture, DrawingAFrameTwiceGivesTheSamePictureWithTheSightPoin
         if (c.Effects)
             continue;
         // The depth drawn under the middle of the picture is as far along the middle's ray as the
-        // sight point the tick worked out (the near and far planes are 1 and 20000; along the
+        // sight point of the view drawn (the near and far planes are 1 and 20000; along the
         // middle's ray the depth is the distance, which the four pixels around it straddle).
         TVector3 eye, direction;
         ASSERT_TRUE(CentreRay(view, eye, direction));
-        ASSERT_TRUE(gamer.SightValid);
-        const float sight = VectorDistance(gamer.SightPoint, eye);
+        const float sight = VectorDistance(SightPoint(Environment->World.Objects(), view, &gamer), eye);
         ASSERT_LT(sight, 5000) << "the middle of the picture shows the sea";
         double drawn = 0;
         for (const float d : depth) {

@@ -1,6 +1,7 @@
 // A whole sortie flown by the real game from a recording that the test writes itself: the take-off
 // from the carrier, a turn, a kill with the gun, a missile lock and launch, and a landing that
-// re-arms; screenshots at each step, and the same end on a second replay.
+// re-arms; screenshots at each step, the same end on a second replay, and the same end again when
+// the mission runner flies the recording without a window.
 //
 // The recording is a scripted pilot: every frame's held keys and the cursor's offset from the
 // window's centre (the mouse's motion in a mission frame). The pilot plans its inputs ahead with a
@@ -11,6 +12,7 @@
 #include "data/Config.h"
 #include "data/Keys.h"
 #include "tests/GameRun.h"
+#include "tests/TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -476,6 +478,14 @@ TEST_F(FlightReplay, EachStepOfTheSortieHappensAndASecondReplayEndsTheSame)
     const std::string first = ReadAll(Dir / "5-landed.png"), second = ReadAll(Dir / "5-landed-again.png");
     EXPECT_FALSE(first.empty());
     EXPECT_TRUE(first == second) << "the two replays ended on different pictures";
+
+    // The same pilot's commands through the same tick, with nothing drawn, end the same.
+    const TToolRun headless =
+        RunTool(Dir, std::string(ZEPHRONA_TOOLS_DIR) + "/missionrun --replay " + recording.string() + " --game .");
+    EXPECT_EQ(headless.Status, 0) << headless.Err;
+    const std::vector<std::string> lines = SplitLines(headless.Out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), landed) << "its summary, after the mission's messages";
 }
 
 } // namespace

@@ -1,16 +1,21 @@
 // The cost of one 25 ms world step with many active units of mixed classes, headless, over the
 // game's own data: ships with their turrets, aircraft, air-defence sites and buildings of two sides
 // spread over a sea that grows with their number (the same density at every size), each with a target
-// of the other side. Run on demand: build/tests/sim/world_bench.
+// of the other side; and the sight the tick works out over them from a view in the middle of the
+// sea (the point under the middle of the picture, and which units the others hide). Run on demand:
+// build/tests/sim/world_bench.
 
 #include "assets/ModelLib.h"
 #include "core/App.h"
 #include "core/Random.h"
+#include "core/View.h"
 #include "data/Extractor.h"
 #include "sim/Aircraft.h"
+#include "sim/Cameras.h"
 #include "sim/GameObjects.h"
 #include "sim/Ground.h"
 #include "sim/Ships.h"
+#include "sim/Sight.h"
 #include "sim/Templates.h"
 #include "sim/Tracers.h"
 
@@ -101,7 +106,33 @@ void WorldStep(benchmark::State &state)
     state.counters["tracers"] = double(Billboards->Count());
 }
 
+// The sight of one tick: from the middle of the sea at 1000 up, looking across it a little above
+// level.
+void SightStep(benchmark::State &state)
+{
+    OpenData();
+    const int count = int(state.range(0));
+    auto objects = MakeWorld(count);
+    Step(*objects);
+    const float middle = 500.0f * std::sqrt(float(count));
+    TCamera camera;
+    camera.Position = VectorSet4(middle, middle, 1000, 0);
+    camera.Pitch = -95;
+    camera.Place(nullptr);
+    const TView view = camera.MakeView(camera.ModelView, 4.0f / 3.0f, 10000, 9000);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(SightPoint(objects.get(), view, nullptr));
+        UpdateSightVisibility(*objects, view);
+    }
+    state.SetComplexityN(state.range(0));
+    int visible = 0;
+    for (const TGameObject *object : objects->Objects)
+        visible += object->Visible ? 1 : 0;
+    state.counters["visible"] = double(visible);
+}
+
 } // namespace
 
 BENCHMARK(WorldStep)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(SightStep)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK_MAIN();

@@ -57,14 +57,15 @@ public:
     bool Fired = false;
 };
 
-// A unit that counts as Class when it is killed.
+// A unit that counts as Kind when it is killed, flying north at Speed a second.
 class TVictim : public TGameObject {
 public:
-    explicit TVictim(TTargetClass kind) : Kind(kind) {}
-    void Update(int) override {}
+    explicit TVictim(TTargetClass kind, float speed = 0) : Kind(kind), Speed(speed) {}
+    void Update(int dt) override { Position.y += Speed * float(dt) / 1000; }
     void Draw() override {}
     TTargetClass TargetClass() override { return Kind; }
     TTargetClass Kind;
+    float        Speed;
 };
 
 class World : public ::testing::Test {
@@ -287,6 +288,7 @@ TEST_F(World, EveryLoadStartsTheMissionAfresh)
     world.Statistics = {.AircraftKills = 1, .ShipKills = 2, .Shots = 3, .Hits = 4};
     world.Timer.Enabled = true;
     world.Tick(25, {});
+    world.Tick(25, {});
     ASSERT_TRUE(world.MainView.Valid);
     ASSERT_TRUE(gamer.SightValid);
     auto *watched = new TVictim(TTargetClass::Ship);
@@ -320,7 +322,9 @@ TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
     // A target across the line of the chase camera, which stands 20 behind and 10 above the aircraft
     // parked at (100, 100, 100): a ship whose collision mesh (x -10..10, y -20..20, z 0..30) lies
     // inside its hull's box (50 either way, z -20..20), and an aircraft without a collision mesh,
-    // which the line meets on its model's box (y -8..8).
+    // which the line meets on its model's box (y -8..8), also flying away from the aircraft as fast
+    // as an early-warning aircraft, 2.5 a frame. Each tick casts the line of the last tick's view
+    // among the objects where they are now.
     const TTempDir dir("world-sight");
     TModelBuilder ship, aircraft;
     ship.AddMesh("Hull").Box(VectorSet3(-50, -50, -20), VectorSet3(50, 50, 20));
@@ -333,10 +337,12 @@ TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
         const char  *What;
         const char  *Model;
         TTargetClass Kind;
-        float        Z, SightY;
+        float        Speed, Y, Z;
+        float        SightY;   // where the line meets it in the second tick
     } cases[] = {
-        {"a ship's collision mesh", "Ship.otm", TTargetClass::Ship, 90, 580},
-        {"an aircraft's box", "Aircraft.otm", TTargetClass::Aircraft, 110, 592},
+        {"a ship's collision mesh", "Ship.otm", TTargetClass::Ship, 0, 600, 90, 580},
+        {"an aircraft's box", "Aircraft.otm", TTargetClass::Aircraft, 0, 600, 110, 592},
+        {"an aircraft flying away", "Aircraft.otm", TTargetClass::Aircraft, 100, 595, 110, 592},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.What);
@@ -352,9 +358,9 @@ TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
         world.AddPlayer(&wingman);
         // The first spawn point puts the player at its start at once, without a fade.
         Load(world, "int once 0\n{\nif once = $0 then\nmp_AddSpawnPoint $1,0 $2,0 $3,0\nonce = $1\nendif\n}\n");
-        auto *target = new TVictim(c.Kind);
+        auto *target = new TVictim(c.Kind, c.Speed);
         target->Model = model;
-        target->Position = VectorSet4(100, 600, c.Z, 0);
+        target->Position = VectorSet4(100, c.Y, c.Z, 0);
         target->Side = 1;
         target->Targetable = 1;
         target->Health = target->MaxHealth = 10000;
@@ -369,7 +375,8 @@ TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
         EXPECT_EQ(gamer.Pilot.Command, forward);
         EXPECT_EQ(gamer.Throttle, 200);
         EXPECT_EQ(wingman.Pilot.Command, TPlayerCommand());
-        EXPECT_EQ(gamer.CurrentTarget, nullptr) << "no sight point before the first tick's view";
+        EXPECT_FALSE(gamer.SightValid) << "no sight before the first view";
+        EXPECT_EQ(gamer.CurrentTarget, nullptr);
 
         // The views of the local player: the chase camera, published for the frame; the small view.
         ASSERT_TRUE(world.MainView.Valid);
@@ -378,13 +385,13 @@ TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
         EXPECT_FLOAT_EQ(world.MainView.Eye.z, 110);
         EXPECT_EQ(std::memcmp(ViewModelView.m, world.MainView.ModelView.m, sizeof ViewModelView.m), 0);
         EXPECT_TRUE(world.SmallView.Valid);
+
+        // The next tick aims along it: the target is the player's and the gun's round hits it.
+        world.Tick(25, std::vector<TPlayerCommand>{fire});
         ASSERT_TRUE(gamer.SightValid);
         EXPECT_NEAR(gamer.SightPoint.x, 100, 1e-3f);
         EXPECT_NEAR(gamer.SightPoint.y, c.SightY + SightDepth, 0.01f) << "just inside what the line meets";
         EXPECT_NEAR(gamer.SightPoint.z, 110, 1e-3f);
-
-        // The next tick aims there: the target is the player's and the gun's round hits it.
-        world.Tick(25, std::vector<TPlayerCommand>{fire});
         EXPECT_EQ(gamer.CurrentTarget, target);
         EXPECT_NEAR(gamer.AimPoint.y, gamer.SightPoint.y, 1e-3f);
         EXPECT_LT(target->Health, target->MaxHealth);
