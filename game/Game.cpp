@@ -163,7 +163,6 @@ void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
     HUD = new THUD();
     HudSeam = HUD;
     HUD->Fade = &Environment->World.World.Fade;
-    InstallObjectDepthTest();
     LogWrite(Cp1251FromUtf8("Загружаются меню"));
     Menu = new TMenu();
     // Escape in flight asks whether to leave for the main menu; the mission waits meanwhile.

@@ -123,29 +123,6 @@ TGameObject *LiveCurrentTarget()
     return objects && objects->Contains(gamer->CurrentTarget) ? gamer->CurrentTarget : nullptr;
 }
 
-bool ObjectInSight(const TGameObject &object)
-{
-    if (!object.Model)
-        return true;
-    // Behind the eye the projection mirrors the object onto the screen: it cannot be in sight.
-    double a[16];
-    ViewMatrix(a);
-    const double w = object.ViewCentre.x * a[3] + object.ViewCentre.y * a[7] + object.ViewCentre.z * a[11] + a[15];
-    if (w <= 0)
-        return false;
-    const TDepthTarget target = MainViewDepthTarget();
-    const long x = std::lround((object.ScreenX + 1) / 2 * float(target.Width));
-    const long y = std::lround((object.ScreenY + 1) / 2 * float(target.Height));
-    // Off the picture there is no depth to read.
-    if (x < 0 || y < 0 || x >= target.Width || y >= target.Height)
-        return false;
-    const float depth = ReadDepth(target, int(x), int(y));
-    const TVector3 seen = UnProject(target, float(x), float(y), depth);
-    return VectorDistance(seen, object.Position) < object.Model->Radius;
-}
-
-void InstallObjectDepthTest() { ObjectDepthTest = ObjectInSight; }
-
 TCrosshair::TCrosshair()
 {
     if (TextureLib) {

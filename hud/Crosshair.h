@@ -61,10 +61,3 @@ float ReadDepth(const TDepthTarget &target, int x, int y);
 // Pixel (X, Y) of the target at Depth turned back into the world through this frame's view matrices.
 TVector3 UnProject(const TDepthTarget &target, float x, float y, float depth);
 
-// The depth test of the object list: whether the scenery drawn this frame leaves Object in sight.
-// The depth under the object's centre on the screen, turned back into the world, must lie within the
-// model's radius of its position. An object behind the eye or off the screen is not in sight.
-bool ObjectInSight(const TGameObject &object);
-
-// Makes ObjectInSight the object list's depth test (ObjectDepthTest).
-void InstallObjectDepthTest();

@@ -331,14 +331,8 @@ void THUD::DrawReadouts(const TGamer &gamer) const
 void THUD::DrawFades(int)
 {
     // A fade-out ends on a black screen that stays until a fade-in starts.
-    if (!Fade)
-        return;
-    if (Fade->Out > 0)
-        Cover(1 - float(Fade->Out) / FadeTime);
-    if (Fade->In >= 1)
-        Cover(float(Fade->In) / FadeTime);
-    else if (Fade->In < 0)
-        Cover(1);
+    if (Fade && Fade->Cover() > 0)
+        Cover(Fade->Cover());
 }
 
 void HudFrame(int dt)

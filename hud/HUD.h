@@ -47,7 +47,6 @@ public:
     // 16 pixels high, in its colour at Alpha.
     void DrawBar(float alpha, float fraction, float y, float x) const;
 
-    static constexpr int FadeTime = 2000;     // ms of a full fade
     static constexpr float RadarRange = 4500;
 
     // The mission's fades, whose clocks the mission's tick runs; the HUD draws them. Null: none.

@@ -14,7 +14,6 @@
 #include <numbers>
 
 TGameObject *PlayerAircraft = nullptr;
-bool (*ObjectDepthTest)(const TGameObject &object) = nullptr;
 bool (*ObjectInView)(const TGameObject &object) = nullptr;
 
 void TGameObject::WriteState(TByteWriter &message)
@@ -262,15 +261,6 @@ void TObjectsControl::UpdateProjection()
             object->ViewCentre = object->Position;
         }
     }
-}
-
-void TObjectsControl::UpdateVisibility()
-{
-    // Only a renderer with a frame to read can hide anything.
-    const bool test = MainRC && ObjectDepthTest;
-    for (TGameObject *object : Objects)
-        if (object->Model)
-            object->Visible = !test || ObjectDepthTest(*object) ? 1 : 0;
 }
 
 void TObjectsControl::Draw()

@@ -146,11 +146,6 @@ void StampObject(TGameObject &object, const TObjectStamp &stamp);
 // concern the player (Contains, FindNearestTarget) treat it separately.
 extern TGameObject *PlayerAircraft;
 
-// The renderer's depth test for one object: whether the scenery drawn this frame hides it. The
-// renderer installs it; without it (or without a window) every object with a model counts as
-// visible.
-extern bool (*ObjectDepthTest)(const TGameObject &object);
-
 // Whether an object can show at all in the view being drawn (it is not wholly outside the view);
 // the draw pass skips those that cannot. The renderer installs it; without it everything is drawn.
 extern bool (*ObjectInView)(const TGameObject &object);
@@ -213,8 +208,6 @@ public:
     void Update(int dt);
     // Refreshes ViewCentre, BoxCorners, ScreenX and ScreenY of every object.
     void UpdateProjection();
-    // Refreshes Visible of every object with a model (after the scene is drawn).
-    void UpdateVisibility();
     // Draws every object in list order inside the objects' shader.
     void Draw();
 

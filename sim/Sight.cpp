@@ -186,6 +186,12 @@ void UpdateSightVisibility(TObjectsControl &objects, const TView &view)
     for (TGameObject *object : objects.Objects) {
         if (!object->Model)
             continue;
+        // Only what lies on the ground or the sea must be seen to be aimed at (the air-to-ground
+        // missiles' lock); aircraft are seen wherever they are.
+        if (!object->IsGround) {
+            object->Visible = 1;
+            continue;
+        }
         object->Visible = 0;
         // Behind the eye, or off the picture.
         const TVector4 clip = MatrixTransformVector4(

@@ -31,7 +31,8 @@ bool CentreRay(const TView &view, TVector3 &origin, TVector3 &direction);
 // nothing).
 TVector3 SightPoint(const TObjectsControl *objects, const TView &view, const TGameObject *skip);
 
-// Refreshes Visible of every listed object with a model as the view shows it: in sight when the
-// first surface on the line from the eye to its centre lies within its model's radius of its
+// Refreshes Visible of every listed ground or sea unit with a model as the view shows it: in sight
+// when the first surface on the line from the eye to its centre lies within its model's radius of its
 // position; out of sight when it is behind the eye, off the picture or farther than the view draws.
+// Aircraft count as in sight.
 void UpdateSightVisibility(TObjectsControl &objects, const TView &view);

@@ -658,7 +658,6 @@ protected:
     }
     void TearDown() override
     {
-        ObjectDepthTest = nullptr;
         ModelLib = nullptr;
         HudTest::TearDown();
     }
@@ -699,40 +698,5 @@ TEST_F(HudDepthTest, TheReticleShowsTheSightPointOverTheDepthDrawnUnderTheMiddle
     PlayerAircraft = nullptr;
 }
 
-TEST_F(HudDepthTest, ObjectsHiddenBehindTheWallOrOutOfViewAreNotInSight)
-{
-    TTempDir dir("hud-depth");
-    TModelLib models;
-    ModelLib = &models;
-    TModelBuilder box;
-    box.AddMesh("Hull").Box(VectorSet3(-5, -5, -5), VectorSet3(5, 5, 5));   // radius 8.7
-    WriteBytes(dir.Path / "Box.otm", box.Bytes());
-    TModel *model = models.Load((dir.Path / "Box.otm").string());
-    ASSERT_NE(model, nullptr);
-
-    const struct {
-        const char *What;
-        TVector3 At;
-        bool InSight;
-    } cases[] = {
-        {"just before the wall", VectorSet3(0, 0, -46), true},
-        {"far behind the wall", VectorSet3(0, 0, -200), false},
-        {"beside the wall, nothing behind it", VectorSet3(60, 0, -100), false},
-        {"off the screen", VectorSet3(500, 0, -50), false},
-        {"behind the eye", VectorSet3(0, 0, 60), false},
-    };
-    TObjectsControl objects;
-    for (const auto &c : cases) {
-        auto *object = new TPost(c.At.x, c.At.y, 1);
-        object->Position.z = c.At.z;
-        object->Model = model;
-        objects.Add(object);
-    }
-    InstallObjectDepthTest();
-    objects.UpdateProjection();
-    objects.UpdateVisibility();
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(objects.Objects[i]->Visible, cases[i].InSight ? 1 : 0) << cases[i].What;
-}
 
 } // namespace

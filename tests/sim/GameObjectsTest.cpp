@@ -401,12 +401,6 @@ TEST_F(ObjectsTest, WithoutAWindowEveryModelIsVisibleAndDrawingNeedsNoShader)
     auto *bare = new TProbe(&log, "bare");
     control.Add(boxed);
     control.Add(bare);
-    ObjectDepthTest = [](const TGameObject &) { return false; };   // a renderer with no frame to read
-    control.UpdateVisibility();
-    ObjectDepthTest = nullptr;
-    EXPECT_EQ(boxed->Visible, 1);
-    EXPECT_EQ(bare->Visible, 0);   // objects without a model are not tested
-
     control.Draw();
     EXPECT_EQ(log, (std::vector<std::string>{"draw boxed", "draw bare"}));
     TRecordingShader shader;

@@ -238,12 +238,17 @@ TEST_F(Sight, WhatTheSceneryHidesFromAViewIsOutOfSight)
     };
     for (const auto &c : cases) {
         TThing *thing = Add(c.Model, c.At.x, c.At.y, c.At.z);
+        thing->IsGround = 1;                  // units on the ground or the sea are the ones tested
         thing->Visible = c.InSight ? 0 : 1;   // the opposite, to see every answer written
     }
+    // An aircraft counts as in sight wherever it is, even behind the ship.
+    TThing *aircraft = Add(Crate, 0, 800, 15);
+    aircraft->Visible = 0;
     Objects.UpdateProjection();
     UpdateSightVisibility(Objects, View(VectorSet3(0, 0, 15), -90, 0));
     for (std::size_t i = 0; i < std::size(cases); ++i)
         EXPECT_EQ(Objects.Objects[i]->Visible, cases[i].InSight ? 1 : 0) << cases[i].What;
+    EXPECT_EQ(aircraft->Visible, 1);
 
     // A view never worked out changes nothing.
     Objects.Objects[0]->Visible = 7;
