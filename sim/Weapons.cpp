@@ -655,7 +655,8 @@ void TMissileWeapon::Update(int dt, const TVector3 &, TGameObject *, const TVect
         LockTime = 0;
     }
 
-    if (!LockTarget || LockTime != LockDuration || !Pilot || !Pilot->Secondary.Ready(FireHeld(*this, KP_SECONDARY)) || Ammo < 1)
+    const bool pressed = Pilot && Pilot->Secondary.Ready(FireHeld(*this, KP_SECONDARY));
+    if (!LockTarget || LockTime != LockDuration || !pressed || Ammo < 1)
         return;
     --Ammo;
     const TVector3 start = VectorSet3(Owner->Position.x, Owner->Position.y, Owner->Position.z - 10);
