@@ -163,8 +163,9 @@ TEST_F(NetworkGame, TwoPilotsOnADedicatedServerSeeEachOtherAndOneShootsTheOtherD
 {
     WriteText(Dir / "Data" / "Maps" / "MP" / "Duel.ses", DuelMap);
     const fs::path slow = Dir / "slow.rec", hunter = Dir / "hunter.rec";
-    WriteFlight(slow, 1600, {KP_BACKWARD});
-    WriteFlight(hunter, 1100, {KP_FORWARD, KP_PRIMARY});
+    // A minute of flight for the first, most of it for the second.
+    WriteFlight(slow, 2400, {KP_BACKWARD});
+    WriteFlight(hunter, 1900, {KP_FORWARD, KP_PRIMARY});
 
     TChild server(Dir, "server", {(Dir / "zephrona").string(), "-server", "Duel.ses", "-port", "0"}, {"DISPLAY"});
     ASSERT_TRUE(WaitForText(server.OutFile, "listening on port ", 30)) << server.Err();
