@@ -231,7 +231,6 @@ TScriptDataExchange *Newest = nullptr;
 // The player aircraft's clocks on the carrier.
 constexpr int TakeOffTime = 2500;   // ms of full power without control from the carrier
 constexpr int HoldTime = 5000;      // ms the aircraft waits on deck after a reload
-constexpr int HudFadeTime = 2000;   // ms of the HUD's fade in from or out to black
 
 } // namespace
 
@@ -666,13 +665,13 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
     case OpCreatePlayer:
         // The take-off from the carrier, faded in from black.
         if (Fade)
-            Fade->In = HudFadeTime;
+            Fade->In = TScreenFade::Time;
         PlacePlayer(TakeOffTime);
         break;
     case OpReloadPlayer:
         // Back on the carrier's deck, parked at its end, behind a fade to black.
         if (Fade) {
-            Fade->Out = HudFadeTime;
+            Fade->Out = TScreenFade::Time;
             Fade->In = 0;
         }
         if (TGamer *gamer = PlayerGamer()) {
