@@ -45,6 +45,7 @@ constexpr TSwitchHelp SwitchHelp[] = {
     {"-nowait", "", "skip the 2 second wait at start-up"},
     {"-frames", "N", "quit after N frames, as the Exit page would"},
     {"-screenshot", "FILE", "when quitting, write the last frame shown to FILE as PNG"},
+    {"-shots", "FRAME:FILE,...", "write the frame shown after FRAME frames (counted as -frames counts) to FILE as PNG, for each pair, and go on; with a mission, print its line \"shot FRAME: mission: ...\" then"},
     {"-batch", "", "never show a message box: its text goes to standard error and the answer is Abort"},
     {"-map", "FILE", "start the mission FILE (relative to the game folder) without the menu"},
     {"-page", "N", "open the menu on page N (for testing pages that missions lead to)"},
@@ -65,6 +66,29 @@ int WholeNumber(const std::string &keyword, const std::string &text, const std::
     if (ec != std::errc() || end != text.data() + text.size() || n < 0)
         throw TCommandLineError("Switch " + keyword + " needs " + what + ", not \"" + text + "\"");
     return n;
+}
+
+// The pairs of "-shots": "FRAME:FILE", separated by commas.
+std::vector<TShot> ShotList(const std::string &text)
+{
+    std::vector<TShot> shots;
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', from);
+        const std::string pair = text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        const std::size_t colon = pair.find(':');
+        if (colon == std::string::npos)
+            throw TCommandLineError("Switch -shots needs FRAME:FILE pairs separated by commas, not \"" + pair + "\"");
+        TShot shot;
+        shot.Frame = WholeNumber("-shots", pair.substr(0, colon), "a whole number of frames before each colon");
+        shot.File = pair.substr(colon + 1);
+        if (shot.File.empty())
+            throw TCommandLineError("Switch -shots needs a file name after \"" + pair + "\"");
+        shots.push_back(std::move(shot));
+        if (comma == std::string::npos)
+            return shots;
+        from = comma + 1;
+    }
 }
 
 } // namespace
@@ -99,6 +123,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string> &args)
             else if (word == "-batch") cmd.Batch = true;
             else if (word == "-help" || word == "--help") cmd.Help = true;
             else if (word == "-screenshot") cmd.Screenshot = value();
+            else if (word == "-shots") {
+                const std::vector<TShot> shots = ShotList(value());
+                cmd.Shots.insert(cmd.Shots.end(), shots.begin(), shots.end());
+            }
             else if (word == "-map") cmd.Map = value();
             else if (word == "-record" || word == "-replay") {
                 std::string file = value();

@@ -36,6 +36,14 @@ constexpr int ExitNoWindow = 4;    // the window could not be created
 
 // ---- Command line -------------------------------------------------------------------------------
 
+// One screenshot of "-shots": the frame shown once Frame frames have run (as "-frames" counts them),
+// written to File.
+struct TShot {
+    int Frame = 0;
+    std::string File;
+    bool operator==(const TShot &) const = default;
+};
+
 struct TCommandLine {
     bool LogEnabled = false, ShowFps = false, FixedFps = false, FastLoad = false;
     bool Profile = false;    // time the steps of each mission frame and print them when quitting
@@ -47,6 +55,7 @@ struct TCommandLine {
     bool Help = false;
     int  Frames = -1;        // quit after this many frames; -1: run until asked to quit
     std::string Screenshot;  // PNG of the last frame shown, written when quitting
+    std::vector<TShot> Shots; // PNGs of frames along the run, in the order given
     std::string Map;         // mission to start without the menu, relative to the game folder
     int  Page = -1;          // the menu page to open at start-up; -1: the menu's own choice
     std::string Record;      // write a flight recording of the run to this file

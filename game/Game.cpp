@@ -47,6 +47,7 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -271,16 +272,62 @@ void DrawFps(double fps)
 
 // The frame loop. Each frame's input comes from the devices, or from the recording being replayed
 // (its frame times too); when recording, it is written as it is read.
-void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder, TFpsCounter &fps)
+// The screenshots of "-shots", taken in the order of their frames as the run reaches them.
+class TShotTaker {
+public:
+    explicit TShotTaker(const TCommandLine &cmd) : Shots(cmd.Shots), Mission(!cmd.Map.empty() || !cmd.Connect.empty())
+    {
+        std::stable_sort(Shots.begin(), Shots.end(), [](const TShot &a, const TShot &b) { return a.Frame < b.Frame; });
+    }
+
+    // Writes every shot due once FramesRun frames have run: the frame shown last, and the mission's
+    // line as it stands.
+    void Take(int framesRun)
+    {
+        for (; Next < Shots.size() && Shots[Next].Frame <= framesRun; ++Next) {
+            const TShot &shot = Shots[Next];
+            if (!WriteShownFrame(shot.File)) {
+                std::fprintf(stderr, "Cannot write the screenshot \"%s\"\n", shot.File.c_str());
+                Failed = true;
+            }
+            if (Mission) {
+                std::printf("shot %d: %s\n", shot.Frame, Environment->World.World.Summary().c_str());
+                std::fflush(stdout);
+            }
+        }
+    }
+
+    // After the run: false (with the reason on standard error) when a shot was not written, or
+    // the run ended before a shot's frame.
+    bool Finish(int framesRun)
+    {
+        for (; Next < Shots.size(); ++Next) {
+            std::fprintf(stderr, "The run ended after %d frames, before the shot of frame %d (\"%s\")\n", framesRun,
+                         Shots[Next].Frame, Shots[Next].File.c_str());
+            Failed = true;
+        }
+        return !Failed;
+    }
+
+private:
+    std::vector<TShot> Shots;
+    bool Mission;
+    std::size_t Next = 0;
+    bool Failed = false;
+};
+
+// The frame loop. Each frame's input comes from the devices, or from the recording being replayed
+// (its frame times too); when recording, it is written as it is read. Returns how many frames ran.
+int RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder, TFpsCounter &fps, TShotTaker &shots)
 {
     int framesRun = 0;
     TMouseScale mouseScale;
     while (!QuitRequested) {
+        shots.Take(framesRun);
         if (cmd.Frames >= 0 && framesRun >= cmd.Frames) {
             QuitRequested = true;   // as the Exit page does
             break;
         }
-        ++framesRun;
 
         PumpMessage();
         const bool fixedStep = FixedFps || NetworkGame;
@@ -305,6 +352,7 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
             else
                 mouseScale.Apply(FrameInput, ScreenCenter, Keys->MouseSensitivity);
         }
+        ++framesRun;
         Keys->Update();
         if (!replay)
             FrameInput.Step = GameFrameTime(FrameInput.Measured, fixedStep, Keys->IsDown(VkReturn));
@@ -346,6 +394,8 @@ void RunFrames(const TCommandLine &cmd, TReplay *replay, TRecordWriter *recorder
         const auto workEnd = std::chrono::steady_clock::now();
         fps.Add(workEnd, std::chrono::duration<double, std::milli>(workEnd - workStart).count());
     }
+    shots.Take(framesRun);
+    return framesRun;
 }
 
 } // namespace
@@ -375,7 +425,7 @@ int RunGame(const TCommandLine &cmd)
     const std::uint32_t startSeed = RandSeed;
     if (replay)
         RandSeed = replay->Start.Seed;
-    if (!run.Screenshot.empty())
+    if (!run.Screenshot.empty() || !run.Shots.empty())
         KeepShownFrames(true);
     if (!OpenWindow(run))
         return ExitNoWindow;
@@ -396,7 +446,8 @@ int RunGame(const TCommandLine &cmd)
     if (recorder)
         recorder->Begin(TRecordingStart{startSeed, run.Page, run.Map, Keys->BindingsText()});
     TFpsCounter fps;
-    RunFrames(run, replay.get(), recorder.get(), fps);
+    TShotTaker shots(run);
+    const int framesRun = RunFrames(run, replay.get(), recorder.get(), fps, shots);
     if (!run.Map.empty() || !run.Connect.empty())
         std::printf("%s\n", Environment->World.World.Summary().c_str());
     if (NetGame)
@@ -408,7 +459,7 @@ int RunGame(const TCommandLine &cmd)
         std::printf("profile: %s\n", Environment->Profile.Line().c_str());
     std::fflush(stdout);
 
-    int status = ExitOk;
+    int status = shots.Finish(framesRun) ? ExitOk : ExitFailure;
     if (recorder && !recorder->Finish()) {
         std::fprintf(stderr, "Cannot write the recording \"%s\": writing failed after %u frames, and it cannot be played\n",
                      recorder->FileName.c_str(), unsigned(recorder->FrameCount));

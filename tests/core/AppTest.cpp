@@ -81,6 +81,9 @@ TEST(CommandLine, AutomationSwitchesTakeTheirValues)
     EXPECT_EQ(recording.Record, "flights/one.rec");
     EXPECT_TRUE(recording.Replay.empty());
     EXPECT_EQ(ParseCommandLine({"-replay flight.rec -windowed"}).Replay, "flight.rec");
+    // Shots keep the order given, and a second -shots adds to the first.
+    EXPECT_EQ(ParseCommandLine({"-shots", "90:later.png,0:my shots/splash.png", "-shots", "5:b.png"}).Shots,
+              (std::vector<TShot>{{90, "later.png"}, {0, "my shots/splash.png"}, {5, "b.png"}}));
 }
 
 TEST(CommandLine, BadInputIsRefusedWithAClearMessage)
@@ -105,6 +108,12 @@ TEST(CommandLine, BadInputIsRefusedWithAClearMessage)
         {{"-replay", "b.rec", "-map", "Data\\Maps\\Level1.ses"},
          "Switch -replay starts where the recording started: leave out -map and -page"},
         {{"-page", "5", "-replay", "b.rec"}, "Switch -replay starts where the recording started: leave out -map and -page"},
+        {{"-shots"}, "Switch -shots needs a value"},
+        {{"-shots", "30"}, "Switch -shots needs FRAME:FILE pairs separated by commas, not \"30\""},
+        {{"-shots", "30:a.png,"}, "Switch -shots needs FRAME:FILE pairs separated by commas, not \"\""},
+        {{"-shots", "x:a.png"}, "Switch -shots needs a whole number of frames before each colon, not \"x\""},
+        {{"-shots", "-3:a.png"}, "Switch -shots needs a whole number of frames before each colon, not \"-3\""},
+        {{"-shots", "30:"}, "Switch -shots needs a file name after \"30:\""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.message);
@@ -121,8 +130,8 @@ TEST(CommandLine, HelpHasALinePerSwitch)
 {
     const std::string help = CommandLineHelp();
     for (const char *keyword : {"-log", "-fps", "-fixedfps", "-fastload", "-eng", "-rus", "-lefttop", "-needcursorposition",
-                                "-windowed", "-nowait", "-frames N", "-screenshot FILE", "-batch", "-map FILE", "-page N",
-                                "-record FILE", "-replay FILE", "-profile", "-help"})
+                                "-windowed", "-nowait", "-frames N", "-screenshot FILE", "-shots FRAME:FILE,...", "-batch",
+                                "-map FILE", "-page N", "-record FILE", "-replay FILE", "-profile", "-help"})
         EXPECT_NE(help.find(std::string("  ") + keyword + " "), std::string::npos) << keyword;
 }
 

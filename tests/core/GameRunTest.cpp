@@ -242,6 +242,44 @@ TEST_F(GameRun, CommandLineHelpAndErrors)
     run = Run({"-nowait", "-bogus"});
     EXPECT_EQ(run.Status, 2);
     EXPECT_EQ(run.Stderr, "Unknown switch \"-bogus\" (try -help)\n");
+    run = Run({"-nowait", "-shots", "30:a.png,b.png"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_EQ(run.Stderr, "Switch -shots needs FRAME:FILE pairs separated by commas, not \"b.png\"\n");
+}
+
+TEST_F(GameRun, ShotsAlongOneRunAreTheFramesThatEndRunsThere)
+{
+    // A mission flown for 60 frames and recorded, then its recording stopped after 30.
+    const fs::path recording = Dir / "take-off.rec";
+    const auto path = [&](const char *name) { return (Dir / name).string(); };
+    const std::vector<std::string> game = {"-nowait", "-windowed", "-batch", "-fixedfps"};
+    const auto with = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), game.begin(), game.end());
+        return args;
+    };
+    TRun run = Run(with({"-map", "Data/Maps/Level1.ses", "-frames", "60", "-record", recording.string(), "-screenshot",
+                         path("end60.png")}));
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    const std::string end60 = SplitLines(run.Stdout).back();
+    run = Run(with({"-replay", recording.string(), "-frames", "30", "-screenshot", path("end30.png")}));
+    ASSERT_EQ(run.Status, 0) << run.Stderr;
+    const std::string end30 = SplitLines(run.Stdout).back();
+    ASSERT_EQ(end30.rfind("mission: running ", 0), 0u) << end30;
+
+    // One replay with shots at both frames (listed out of order) and one past its end: each shot is
+    // the picture and the mission line of the run that ended there, the run goes on to its own end,
+    // and the shot it never reached is an error.
+    run = Run(with({"-replay", recording.string(), "-shots", "60:" + path("shot60.png") + ",90:" + path("late.png"),
+                    "-shots", "30:" + path("shot30.png")}));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Stderr.find("The run ended after 60 frames, before the shot of frame 90 (\"" + path("late.png") + "\")\n"),
+              std::string::npos)
+        << run.Stderr;
+    EXPECT_EQ(SplitLines(run.Stdout), (std::vector<std::string>{"shot 30: " + end30, "shot 60: " + end60, end60}));
+    EXPECT_EQ(LoadTestPng(Dir / "shot30.png").Rgba, LoadTestPng(Dir / "end30.png").Rgba);
+    EXPECT_EQ(LoadTestPng(Dir / "shot60.png").Rgba, LoadTestPng(Dir / "end60.png").Rgba);
+    EXPECT_NE(LoadTestPng(Dir / "shot30.png").Rgba, LoadTestPng(Dir / "shot60.png").Rgba);
+    EXPECT_FALSE(fs::exists(Dir / "late.png"));
 }
 
 namespace {
