@@ -158,6 +158,14 @@ namespace {
 constexpr float ScorePanelTop = 290;
 float ScoreRowY(int row) { return ScorePanelTop - 120 - 76 * float(row) - 38; }
 
+// The debriefing's words are found in the string table under its long-standing keys, which the
+// translations are matched on; the English page shows them spelled right.
+std::string Debriefing(const char *key, const char *english)
+{
+    const std::string text = Translate(key, 1);
+    return text == key ? english : text;
+}
+
 } // namespace
 
 TStageCompletePage::TStageCompletePage() : Next(MenuButton(0, ScorePanelTop - 512 - 44, "Next"))
@@ -182,8 +190,8 @@ void TStageCompletePage::Frame(int, float cursorX, float cursorY)
     const TPlayerStatistics &s = *MissionStatistics;
     const TGamePlayer *player = CurrentGamePlayer();
     constexpr float left = -216, middle = 40, right = 216;
-    DrawMenuText(Translate("Grate job!", 1), MenuBigFont, 0, ScoreRowY(0), TAlign::Centre, HighlightColor);
-    DrawMenuText(Translate("AIRCRAFTS", 1), MenuFont, left, ScoreRowY(1), TAlign::Left, TitleColor);
+    DrawMenuText(Debriefing("Grate job!", "Great job!"), MenuBigFont, 0, ScoreRowY(0), TAlign::Centre, HighlightColor);
+    DrawMenuText(Debriefing("AIRCRAFTS", "AIRCRAFT"), MenuFont, left, ScoreRowY(1), TAlign::Left, TitleColor);
     DrawMenuText("300x", MenuFont, middle, ScoreRowY(1), TAlign::Left, DimColor);
     DrawMenuText(std::to_string(s.AircraftKills), MenuBigFont, right, ScoreRowY(1), TAlign::Right, LimeColor);
     DrawMenuText(Translate("SHIPS", 1), MenuFont, left, ScoreRowY(2), TAlign::Left, TitleColor);

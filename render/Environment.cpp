@@ -44,6 +44,11 @@ public:
         return shader && shader->Use();
     }
     void Stop() override { UseNone(); }
+    void SetLighting(bool on) override
+    {
+        if (Owner.ObjectsShader)
+            Owner.ObjectsShader->SetLighting(on);
+    }
 
 private:
     TShaderObject *Program(int program) const
@@ -302,7 +307,7 @@ void TEnvironment::Stage(double &into)
 
 void TEnvironment::DrawScene()
 {
-    const TView &view = World.World.MainView;
+    const TView &view = World.World.ShakenView;
     if (!view.Valid)
         return;
     const bool haze = HazeActive() && Haze[0] && Haze[1];

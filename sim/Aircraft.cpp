@@ -3,6 +3,7 @@
 #include "assets/AssetDevice.h"
 #include "assets/Model.h"
 #include "core/Random.h"
+#include "sim/Cameras.h"
 #include "sim/Misc.h"
 #include "sim/Templates.h"
 #include "sim/UnitState.h"
@@ -139,8 +140,9 @@ void TCraftSu25::Update(int dt)
     Steer(AI, Pi / 16, dt, control);
 
     // A bomb each time the bomber is over the target (within its model's radius, whatever the
-    // altitude), then a pause before the next.
-    if (BombClock < 1 && MayAttack() && Target->Model) {
+    // altitude), then a pause before the next: whatever its order, but never on its own side (a
+    // ship it escorts or is sent to) and not while the mission holds its fire.
+    if (BombClock < 1 && Target && WeaponEnabled && Target->Side != Side && Target->Model) {
         const float dx = Target->Position.x - Position.x, dy = Target->Position.y - Position.y;
         if (std::sqrt(dx * dx + dy * dy) < Target->Model->Radius) {
             BombClock = 1500;
@@ -321,6 +323,7 @@ TAirToAirRocket::TAirToAirRocket(TObjectsControl &objects, const TVector3 &posit
 void TAirToAirRocket::Explode()
 {
     PlaySoundAt("Data\\Sounds\\Explosion_Small.WAV", Position, 500, 2000);
+    ShakeNear(Position, 50);
     const bool alive = Target && Target->Health > 0;
     Damage(Target, DamageValue);
     if (OnKill && alive && Target->Health <= 0)
@@ -475,6 +478,7 @@ void TBomb::Update(int dt)
         if (!Aimed || hit == Target || hit->Category == TObjectCategory::Island) {
             ExplosionClock = ExplosionTime;
             PlaySoundAt("Data\\Sounds\\Shoot_bomb_Explosion.wav", Position, 100, 400);
+            ShakeNear(Position, 40);
             const bool wasAlive = hit->Health > 0;
             Damage(hit, DamageValue);
             if (Side == 0 && wasAlive && hit->Health <= 0)

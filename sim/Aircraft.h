@@ -60,6 +60,8 @@ protected:
     // Advances the engine flames at their points; Stop lets them die out.
     void UpdateEngines(int dt, bool stop);
     // Whether the aircraft may use its weapons on its target this frame.
+    // A fighter fires at its target only under the order to attack it, and only while the mission
+    // lets its weapons fire.
     bool MayAttack() const { return Target && Order == 0 && WeaponEnabled; }
 };
 

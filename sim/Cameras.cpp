@@ -185,8 +185,11 @@ void TDynamicCamera::Place(const TObjectsControl *objects, const TPlayerView &pl
         const float h = Subject->Rotation.y * Degrees;
         View.Position.x = Subject->Position.x + 2 * r * std::sin(h);
         View.Position.y = Subject->Position.y + 2 * r * std::cos(h);
-        View.Position.z = std::max(Subject->Position.z - r * std::sin((Subject->Rotation.x + 90) * Degrees), LowestView);
-        View.Pitch = Subject->Rotation.x;
+        // The camera counts -90 as level, like the player's flight model; an object counts its own
+        // LevelPitch as level (0 for a projectile, whose pitch grows as it dives).
+        const float dive = Subject->Rotation.x - Subject->LevelPitch;
+        View.Position.z = std::max(Subject->Position.z - r * std::sin(dive * Degrees), LowestView);
+        View.Pitch = dive - 90;
         View.Heading = Subject->Rotation.y;
         View.Roll = Subject->Rotation.z;
         // Arrived: the view turns to the target for a moment, placed below as an object view.
@@ -251,11 +254,35 @@ void TCameraShaking::Shake(float amount)
     if (!(amount > 0) || !std::isfinite(amount))
         return;
     // A direction spread evenly over the sphere: the height uniform in -1..1, the bearing uniform.
-    const float z = float(Random(20001) - 10000) / 10000.0f;
-    const float bearing = float(Random(36000)) / 36000.0f * 2 * std::numbers::pi_v<float>;
+    const float z = float(Roll(20001) - 10000) / 10000.0f;
+    const float bearing = float(Roll(36000)) / 36000.0f * 2 * std::numbers::pi_v<float>;
     const float flat = std::sqrt(std::max(0.0f, 1 - z * z));
     const float size = amount * Strength / 50.0f;
     Offset.x += size * flat * std::cos(bearing);
     Offset.y += size * flat * std::sin(bearing);
     Offset.z += size * z;
+}
+
+int TCameraShaking::Roll(int range)
+{
+    Seed = Seed * 134775813u + 1u;
+    return int((std::uint64_t(Seed) * std::uint64_t(range)) >> 32);
+}
+
+void ShakeNear(const TVector3 &where, float amount)
+{
+    if (!CameraShaking || !PlayerAircraft || !(amount > 0))
+        return;
+    const float reach = 30 * amount;
+    const float distance = VectorDistance(where, PlayerAircraft->Position);
+    if (distance < reach)
+        CameraShaking->Shake(amount * (1 - distance / reach));
+}
+
+float HitShake(float lost)
+{
+    if (!(lost > 0))
+        return 0;
+    // A round of an enemy's gun (25) gives a nudge, a missile (200) a jolt.
+    return std::min(10 + lost / 4, 80.0f);
 }

@@ -8,6 +8,8 @@
 #include "core/View.h"
 #include "sim/GameObjects.h"
 
+#include <cstdint>
+
 class TObjectsControl;
 
 class TCamera {
@@ -92,14 +94,26 @@ public:
     TMatrix4 Apply(const TMatrix4 &modelView) const;
     // Adds Amount x Strength / 50 units in a random direction: an exploding missile's 50 moves the
     // scene Strength units (5 with the game's strength), which decay away in Strength seconds.
-    // Amounts that are not positive do nothing.
+    // Amounts that are not positive do nothing. The direction comes from the shake's own random
+    // numbers, not the game's, so that a picture shaken or not never changes how a mission plays.
     void Shake(float amount);
 
     TVector4 Offset;
     float    DecayRate = 1.0f;
     float    Strength = 5.0f;
+
+private:
+    std::uint32_t Seed = 20240917;
+    // A whole number 0 .. Range - 1 from the shake's own generator.
+    int Roll(int range);
 };
 
 // Made by the scene environment (and the mission runner); null until then.
 extern TDynamicCamera *DynamicCamera;
 extern TCameraShaking *CameraShaking;
+
+// An explosion of Amount (an exploding missile's 50) at Where shakes the view when it goes off near
+// the player's aircraft: in full at the aircraft, less with distance, not at all from 30 x Amount away.
+void ShakeNear(const TVector3 &where, float amount);
+// How much a hit that took Lost health from the player's aircraft shakes its view.
+float HitShake(float lost);

@@ -18,6 +18,9 @@ public:
     virtual bool Use(int program) = 0;
     // Back to the fixed-function pipeline.
     virtual void Stop() = 0;
+    // The objects' program lights what it draws, or leaves it in its plain colours, as the fixed
+    // pipeline's lighting switch does: a marker drawn unlit is unlit with shaders on too.
+    virtual void SetLighting(bool) {}
 };
 
 // The network layer as the simulation sees it: whether this program is a client of a network game,
@@ -53,4 +56,7 @@ public:
 extern THudSeam       *HudSeam;
 extern TWaterSeam     *WaterSeam;
 extern TShaderSeam    *ShaderSeam;
+
+// Lighting on or off for what is drawn next: the drawing device's switch and the objects' program.
+void SwitchLighting(bool on);
 extern TNetworkSeam   *NetworkSeam;

@@ -4,6 +4,7 @@
 #include "assets/ModelLib.h"
 #include "core/View.h"
 #include "data/Extractor.h"
+#include "sim/Seams.h"
 #include "sim/Templates.h"
 #include "sim/UnitState.h"
 
@@ -64,12 +65,11 @@ void TDeadStaticObject::Draw()
     const float distance = VectorDistance(Position, EyePosition);
     if (!Model || !(distance < FarDrawDistance))
         return;
-    TAssetDevice &device = AssetDevice();
     if (Unlit)
-        device.SetLighting(false);
+        SwitchLighting(false);
     DrawModel(DistanceFade(distance));
     if (Unlit)
-        device.SetLighting(true);
+        SwitchLighting(true);
 }
 
 void TDeadStaticObject::DescribeState(TStateIO &io) { DescribeMarker(io, *this, ClassDeadStaticObject); }

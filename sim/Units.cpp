@@ -9,6 +9,7 @@
 #include "core/View.h"
 #include "data/Config.h"
 #include "data/Extractor.h"
+#include "sim/Cameras.h"
 #include "sim/Seams.h"
 #include "sim/Templates.h"
 #include "sim/Tracers.h"
@@ -200,6 +201,7 @@ TDeadAnimation::TDeadAnimation(const std::string &deadModelPath, TObjectsControl
                 entry.Index = i;
                 entry.Scale = scale;
                 entry.Sound = sound;
+                entry.Shake = sound.empty() ? 0 : 20 * scale;   // the bigger the blast, the harder
                 Points.push_back(std::move(entry));
             }
         for (int i = 0; i < Model->GetMeshCount(); ++i)
@@ -271,6 +273,7 @@ bool TDeadAnimation::Update(int dt, const TVector4 &position)
         if (!entry.Played && !entry.Sound.empty()) {
             entry.Played = true;
             PlaySoundAt(entry.Sound, entry.Position, 500, 2000);
+            ShakeNear(entry.Position, entry.Shake);
         }
         if (entry.Emitter)
             entry.Emitter->Update(dt, entry.Position, false);

@@ -86,6 +86,7 @@ public:
         int         Index = -1;    // the point or item of the dead model
         float       Scale = 1;
         std::string Sound;         // played once, empty for none
+        float       Shake = 0;     // how hard the blast shakes the player's view nearby
         bool        Played = false;
         TVector4    Position;      // world position of this frame
     };

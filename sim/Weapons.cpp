@@ -521,6 +521,7 @@ void TNuclearBomb::Blast()
     Blasted = true;
     BlastClock = BlastTime;
     PlaySoundAt("Data\\Sounds\\Explosion_Large.WAV", Position, 1000, 10000);
+    ShakeNear(Position, 150);
     // A copy of the list: a victim's reaction to its damage must not disturb the walk.
     const std::vector<TGameObject *> listed(Objects.Objects.begin(), Objects.Objects.begin() + Objects.Count);
     for (TGameObject *object : listed) {
@@ -550,7 +551,7 @@ void TNuclearBomb::Draw()
     TAssetDevice &device = AssetDevice();
     device.SetAdditive(true);
     device.SetDepthWrites(false);
-    device.SetLighting(false);
+    SwitchLighting(false);
     device.SetColor(1, 1, 1, alpha);
     const bool shader = ShaderSeam && ShaderSeam->Use(MegaBombShaderProgram);
     TMatrix4 m = MatrixIdentity();
@@ -563,7 +564,7 @@ void TNuclearBomb::Draw()
     if (shader && !ShaderSeam->Use(ObjectsShaderProgram))
         ShaderSeam->Stop();
     device.SetColor(1, 1, 1, 1);
-    device.SetLighting(true);
+    SwitchLighting(true);
     device.SetDepthWrites(true);
     device.SetAdditive(false);
 }

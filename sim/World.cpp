@@ -75,8 +75,11 @@ void TWorld::LoadMission(const std::string &fileName)
     Statistics = TPlayerStatistics();
     Fade = TScreenFade();
     Timer.Enabled = false;
-    MainView = TView();
+    MainView = ShakenView = TView();
     SmallView = TView();
+    ShakeHealth = -1;
+    if (CameraShaking)
+        CameraShaking->Offset = TVector4();
     if (DynamicCamera)
         DynamicCamera->Reset();
     ForgetCarrierPoints();
@@ -132,6 +135,12 @@ void TWorld::Tick(int dt, std::span<const TPlayerCommand> commands)
         player->Pilot.Take(i < commands.size() ? commands[i] : TPlayerCommand());
         player->Update(dt);
     }
+    // A hit on the local player's aircraft jolts its view.
+    if (TGamer *local = LocalPlayer(); local && !local->Remote) {
+        if (CameraShaking && ShakeHealth > 0 && local->Health < ShakeHealth)
+            CameraShaking->Shake(HitShake(ShakeHealth - local->Health));
+        ShakeHealth = local->Health;
+    }
     if (DynamicCamera)
         DynamicCamera->Tick(dt);
     if (CameraShaking)
@@ -161,16 +170,17 @@ void TWorld::WorkOutViews()
 {
     TGamer *local = LocalPlayer();
     if (!local || local->Remote) {
-        MainView = TView();
+        MainView = ShakenView = TView();
         SmallView = TView();
         return;
     }
     const float aspect = Aspect > 0 ? Aspect : 4.0f / 3.0f;
     // The chase camera, kept out of solid objects, seen through the shake.
     local->Camera.Place(Objects.get());
-    const TMatrix4 modelView =
-        CameraShaking ? CameraShaking->Apply(local->Camera.ModelView) : local->Camera.ModelView;
-    MainView = local->Camera.MakeView(modelView, aspect, local->ViewFar, local->ViewFade);
+    MainView = local->Camera.MakeView(local->Camera.ModelView, aspect, local->ViewFar, local->ViewFade);
+    ShakenView = CameraShaking ? local->Camera.MakeView(CameraShaking->Apply(local->Camera.ModelView), aspect,
+                                                        local->ViewFar, local->ViewFade)
+                               : MainView;
     // The small view: the dynamic camera on what it follows, or looking back from the cockpit.
     if (DynamicCamera) {
         DynamicCamera->Place(Objects.get(), local->View());

@@ -73,9 +73,10 @@ public:
     TTimer Timer;
     TPlayerStatistics Statistics;
     TScreenFade       Fade;
-    // The local player's views as the last tick worked them out: the chase view with its shake, and
-    // the dynamic camera's small view.
-    TView MainView, SmallView;
+    // The local player's views as the last tick worked them out: the chase view, the same seen
+    // through the shake (the one drawn), and the dynamic camera's small view. The simulation aims and
+    // locks through the steady view, so a shaken picture never changes how a mission plays.
+    TView MainView, ShakenView, SmallView;
     std::unique_ptr<TScriptDataExchange> Exchange;
     std::unique_ptr<TObjectsControl>     Objects;
     // In a network game a fallen aircraft does not end the mission: this decides what happens to
@@ -83,6 +84,7 @@ public:
     std::function<void(TGamer &)> OnPlayerDied;
 
 private:
+    float ShakeHealth = -1;   // the local aircraft's health at the last tick, for the hit shake
     void WorkOutViews();
 
     std::string TableFileName;

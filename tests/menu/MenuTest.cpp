@@ -34,11 +34,12 @@ std::ostream &operator<<(std::ostream &out, const TCaptionMatch &m)
     return out << m.Ink << " caption pixels, " << m.Missing << " missing, " << m.Extra << " extra";
 }
 
-TCaptionMatch MatchCaption(const TScreen &picture, const std::string &utf8, unsigned font, float x, float y, TRGB color)
+TCaptionMatch MatchCaption(const TScreen &picture, const std::string &utf8, unsigned font, float x, float y, TRGB color,
+                           TAlign align = TAlign::Centre)
 {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    DrawMenuText(Cp1251FromUtf8(utf8), font, x, y, TAlign::Centre, color);
+    DrawMenuText(Cp1251FromUtf8(utf8), font, x, y, align, color);
     const TScreen alone = ReadScreen();
     const int want[3] = {int(std::lround(color.r * 255)), int(std::lround(color.g * 255)), int(std::lround(color.b * 255))};
     auto ofColor = [&](const std::uint8_t *p) {
@@ -71,6 +72,7 @@ struct TPageCaption {
     float       X, Y;
     const char *English, *Russian;   // null: a picture page, without a caption of its own
     TRGB        Color = TitleColor;
+    TAlign      Align = TAlign::Centre;
 };
 
 const TPageCaption PageCaptions[] = {
@@ -93,7 +95,10 @@ const TPageCaption PageCaptions[] = {
     {PageConnectionFail, false, 0, 140, "Connection Failed", "Ошибка соединения"},
     {PageGame, true, 0, 228, "GAME", "ИГРА"},
     {PagePause, false, 0, 60, "to exit to main menu?", "выйти в главное меню?"},
-    {PageStageComplete, true, 0, 132, "Grate job!", "Отличная работа!", HighlightColor},
+    // The debriefing spells its English right; its Russian lines are found under the string
+    // table's old keys ("Grate job!", "AIRCRAFTS").
+    {PageStageComplete, true, 0, 132, "Great job!", "Отличная работа!", HighlightColor},
+    {PageStageComplete, false, -216, 56, "AIRCRAFT", "САМОЛЁТЫ", TitleColor, TAlign::Left},
     {PageLose, true, 0, 100, "Game Over", "Игра окончена", CaretColor},
     {PageWeapons, false, 140, -282, "BACK", "НАЗАД", LimeColor},
     {PageServers, false, -170, -226, "HOST", "СОЗДАТЬ", LimeColor},
@@ -669,6 +674,8 @@ TEST_F(MenuTest, EveryPageDraws)
             const auto caption = std::find_if(std::begin(PageCaptions), std::end(PageCaptions),
                                               [&](const TPageCaption &c) { return c.Page == page; });
             ASSERT_NE(caption, std::end(PageCaptions)) << "no caption known for this page";
+            const auto captionsEnd = std::find_if(caption, std::end(PageCaptions),
+                                                  [&](const TPageCaption &c) { return c.Page != page; });
             if (!caption->English) {
                 // A picture over the whole virtual screen: most of it differs from the backdrop.
                 Begin2D();
@@ -683,14 +690,16 @@ TEST_F(MenuTest, EveryPageDraws)
             if (page != PageConnection) {
                 EXPECT_GT(lime, 200) << "no captions";
             }
-            // The page's own caption, in this language and not in the other.
-            const unsigned font = caption->Big ? MenuBigFont : MenuFont;
-            const char *shown = language ? caption->Russian : caption->English;
-            const char *other = language ? caption->English : caption->Russian;
-            const TCaptionMatch own = MatchCaption(s, shown, font, caption->X, caption->Y, caption->Color);
-            EXPECT_TRUE(own.Shown()) << "\"" << shown << "\" is not shown: " << own;
-            const TCaptionMatch wrong = MatchCaption(s, other, font, caption->X, caption->Y, caption->Color);
-            EXPECT_TRUE(wrong.Absent()) << "\"" << other << "\" is shown: " << wrong;
+            // The page's own captions, in this language and not in the other.
+            for (auto c = caption; c != captionsEnd; ++c) {
+                const unsigned font = c->Big ? MenuBigFont : MenuFont;
+                const char *shown = language ? c->Russian : c->English;
+                const char *other = language ? c->English : c->Russian;
+                const TCaptionMatch own = MatchCaption(s, shown, font, c->X, c->Y, c->Color, c->Align);
+                EXPECT_TRUE(own.Shown()) << "\"" << shown << "\" is not shown: " << own;
+                const TCaptionMatch wrong = MatchCaption(s, other, font, c->X, c->Y, c->Color, c->Align);
+                EXPECT_TRUE(wrong.Absent()) << "\"" << other << "\" is shown: " << wrong;
+            }
         }
         MenuObject.reset();
         delete Config;

@@ -169,6 +169,7 @@ TEST_F(AircraftTest, FighterWeaponsByDistanceBearingAndOrder)
         float Distance, Bearing;
         int Order;
         bool Missile, Gun;
+        bool Weapons = true;
     } cases[] = {
         {"1500 on the nose: a missile, out of gun range", 1500, 0, 0, true, false},
         {"300 on the nose: both", 300, 0, 0, true, true},
@@ -176,6 +177,8 @@ TEST_F(AircraftTest, FighterWeaponsByDistanceBearingAndOrder)
         {"1500, 30 degrees off the nose", 1500, 30, 0, false, false},
         {"300 on the nose, moving to it", 300, 0, 1, false, false},
         {"300 on the nose, escorting it", 300, 0, 2, false, false},
+        // A mission holds an escort's fire until it is spotted ("EnableGroupWeapon").
+        {"300 on the nose, weapons held", 300, 0, 0, false, false, false},
     };
     for (const auto &test : cases) {
         TTarget *ship = AddShip(0, 0, 0);
@@ -184,6 +187,7 @@ TEST_F(AircraftTest, FighterWeaponsByDistanceBearingAndOrder)
         ship->Health = 1000;
         TCraftGAS1 *fighter = AddFighter(1000, ship);
         fighter->Order = test.Order;
+        fighter->WeaponEnabled = test.Weapons ? 1 : 0;
         Tracers.Clear();
 
         fighter->Update(Frame);
@@ -314,12 +318,19 @@ TEST_F(AircraftTest, BomberDropsWithinTheTargetsRadiusWhateverItsAltitude)
         float Offset, Altitude;
         int Order;
         bool Drops;
+        bool Weapons = true;
+        int  TargetSide = 0;
     } cases[] = {
         {"just inside, high up", radius - 1, 3000, 0, true},
         {"just inside, low", radius - 1, 60, 0, true},
         {"straight over it", 0, 1000, 0, true},
         {"just outside", radius + 1, 1000, 0, false},
-        {"over it while moving to it", 0, 1000, 1, false},
+        // Whatever its order, a bomber over an enemy bombs it; never a ship of its own side (one it
+        // escorts or is sent to), and nothing while a mission holds its fire.
+        {"over an enemy it is sent to", 0, 1000, 1, true},
+        {"over a friend it escorts", 0, 1000, 2, false, true, 1},
+        {"over a friend it is sent to", 0, 1000, 1, false, true, 1},
+        {"over an enemy, weapons held", 0, 1000, 0, false, false},
     };
     for (const auto &test : cases) {
         TTarget *ship = AddShip(5000, 0, 0);
@@ -328,7 +339,9 @@ TEST_F(AircraftTest, BomberDropsWithinTheTargetsRadiusWhateverItsAltitude)
         bomber->Health = 100;
         bomber->OrderData = 200;
         bomber->Order = test.Order;
+        ship->Side = test.TargetSide;
         Objects.Add(bomber);
+        bomber->WeaponEnabled = test.Weapons ? 1 : 0;
         bomber->Target = ship;
         const std::size_t before = Listed<TBomb>().size();
 

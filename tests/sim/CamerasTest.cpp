@@ -375,9 +375,10 @@ TEST_F(CamerasDynamic, RenderPlacesTheViewAndKeepsItAboveTheSea)
          {500 - 2 * r * s30, 500 - 2 * r * c30, 200 + r * dive}, {-60, 30, 12}},
         {"softer view of a sunken hull", 2, true, {500, 500, -40}, {},
          {500 - 2 * r * s30, 500 - 2 * r * c30, 5}, {-60, 30, 12}},
-        {"missile ride", 4, false, {100, 100, 400}, {-70, 50, 3},
+        // A missile's pitch counts 0 as level and grows as it dives: 20 is a 20-degree dive.
+        {"missile ride", 4, false, {100, 100, 400}, {20, 50, 3},
          {100 + 2 * R * s50, 100 + 2 * R * c50, 400 - R * std::sin(20 * Deg)}, {-70, 50, 3}},
-        {"missile skimming the sea", 4, false, {100, 100, 6}, {-50, 50, 0},
+        {"missile skimming the sea", 4, false, {100, 100, 6}, {40, 50, 0},
          {100 + 2 * R * s50, 100 + 2 * R * c50, 5}, {-50, 50, 0}},
     };
     for (const TCase &test : cases) {
@@ -517,8 +518,10 @@ TEST_F(CamerasShake, ShakeAddsTheScaledAmountInARandomDirection)
 
     // The directions spread over the whole sphere.
     int up = 0, down = 0, east = 0, west = 0;
+    TCameraShaking one;
+    const std::uint32_t seed = RandSeed;
     for (int i = 0; i < 40; ++i) {
-        TCameraShaking one;
+        one.Offset = TVector4();
         one.Shake(50);
         up += one.Offset.z > 0.5f;
         down += one.Offset.z < -0.5f;
@@ -536,6 +539,8 @@ TEST_F(CamerasShake, ShakeAddsTheScaledAmountInARandomDirection)
     for (int t = 0; t < 5000; t += 25)
         jolt.Tick(25);
     EXPECT_LT(VectorLength(jolt.Offset), 1e-3f);
+    // The shake draws its own random numbers: the game's stay as they were.
+    EXPECT_EQ(RandSeed, seed);
 }
 
 TEST_F(CamerasShake, ApplyShiftsTheSceneByTheOffset)

@@ -13,10 +13,13 @@
 #include "sim/Aircraft.h"
 #include "sim/DataExchange.h"
 #include "sim/Ground.h"
+#include "sim/Seams.h"
 #include "sim/Ships.h"
 #include "sim/Statics.h"
 #include "sim/UnitState.h"
 #include "tools/modelgen/ModelBuilder.h"
+
+#include "tests/sim/RecordingDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -545,6 +548,50 @@ TEST_F(Ground, WreckFiresBurnAtItsSimpleFirePoints)
     EXPECT_EQ(hulk.Fires[0].Emitter, nullptr);
     hulk.Update(25);
     hulk.Draw();
+}
+
+// The objects' program as the scene gives it: it keeps the lighting switches it is handed.
+class TLightingShaders : public TShaderSeam {
+public:
+    bool Use(int) override { return true; }
+    void Stop() override {}
+    void SetLighting(bool on) override { Calls.push_back(on ? "lighting on" : "lighting off"); }
+    std::vector<std::string> Calls;
+};
+
+TEST_F(Ground, UnlitMarkersAreUnlitForTheObjectsProgramToo)
+{
+    // The reload ring and the checkpoints keep their own colours with shaders on as with them off:
+    // the objects' program is told to stop lighting just as the device is, and both are lit again
+    // after the marker.
+    TModelBuilder ring;
+    ring.AddMesh("Ring").Box(VectorSet3(-5, -5, 0), VectorSet3(5, 5, 1));
+    Save("Data\\Models\\Misc\\Ring.otm", ring);
+    TObjectsControl objects;
+    TRecordingDevice device;
+    TLightingShaders shaders;
+    SetAssetDevice(&device);
+    ShaderSeam = &shaders;
+    for (const bool unlit : {true, false}) {
+        SCOPED_TRACE(unlit ? "a marker" : "a wreck");
+        device.Calls.clear();
+        shaders.Calls.clear();
+        TDeadStaticObject marker(objects, AppDir + "Data\\Models\\Misc\\Ring.otm", VectorSet3(10, 20, 0), 0, 0);
+        ASSERT_NE(marker.Model, nullptr);
+        marker.Unlit = unlit ? 1 : 0;
+        marker.Draw();
+        const std::vector<std::string> switches =
+            unlit ? std::vector<std::string>{"lighting off", "lighting on"} : std::vector<std::string>{};
+        EXPECT_EQ(shaders.Calls, switches);
+        std::vector<std::string> deviceSwitches;
+        for (const std::string &call : device.Calls)
+            if (call.rfind("lighting", 0) == 0)
+                deviceSwitches.push_back(call);
+        EXPECT_EQ(deviceSwitches, switches);
+        EXPECT_NE(std::find(device.Calls.begin(), device.Calls.end(), "mesh"), device.Calls.end()) << "drawn";
+    }
+    ShaderSeam = nullptr;
+    SetAssetDevice(nullptr);
 }
 
 // ---- State messages -----------------------------------------------------------------------------

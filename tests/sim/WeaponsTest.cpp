@@ -30,6 +30,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -585,6 +586,54 @@ TEST_F(WeaponsTest, ThePlayersMissileCountsItsKillAndOnlyIts)
         Objects.Update(Frame);
     EXPECT_LE(other->Health, 0);
     EXPECT_EQ(Statistics.AircraftKills, 1);
+}
+
+TEST_F(WeaponsTest, TheSmallViewRidesThePlayersMissileLookingWhereItFlies)
+{
+    // Launched through the weapon in level flight, and in a climb and a dive of 20 degrees (the
+    // flight model's pitch: -90 level, more diving): the small view rides the missile and looks along
+    // its flight, not down at the sea.
+    struct TCase {
+        const char *What;
+        float       Pitch;
+    } cases[] = {{"level", -90}, {"climbing", -110}, {"diving", -70}};
+    for (const TCase &test : cases) {
+        SCOPED_TRACE(test.What);
+        while (Objects.Count > 0)
+            Objects.Remove(Objects.Objects.back());
+        Camera.Reset();
+        Pilot = TPilot();   // a fresh press for each launch
+        // The lock is held in level flight; the aircraft pulls up or noses down just before it fires.
+        Player.Rotation = VectorSet4(-90, 0, 0, 0);
+        const float climb = -(test.Pitch + 90) * std::numbers::pi_v<float> / 180;
+        Add(0, 1200, 1000, 1, 100);
+        TAirToAirMissileWeapon missiles(&Objects, &Player);
+        Press(CommandSecondary, true);
+        for (int t = 0; t <= 1500 && Listed<TAirToAirRocket>().empty(); t += Frame) {
+            if (t >= 1400)
+                Player.Rotation.x = test.Pitch;
+            Step(missiles);
+        }
+        Press(CommandSecondary, false);
+        ASSERT_EQ(Listed<TAirToAirRocket>().size(), 1u);
+        ASSERT_EQ(Camera.Mode, 4);
+        TAirToAirRocket *missile = Listed<TAirToAirRocket>()[0];
+
+        Camera.Place(&Objects, TPlayerView{Player.Position, test.Pitch, 0, 0});
+        // The view looks along the third row of its model-view matrix, negated.
+        const TMatrix4 &m = Camera.View.ModelView;
+        const TVector4 looks = VectorNormalize(VectorSet4(-m[2], -m[6], -m[10], 0));
+        EXPECT_NEAR(looks.x, 0, 0.02f);
+        EXPECT_NEAR(looks.y, std::cos(climb), 0.02f);
+        EXPECT_NEAR(looks.z, std::sin(climb), 0.02f);
+        // Placed just ahead of the missile, and no lower than its path takes it.
+        EXPECT_GT(Camera.View.Position.y, missile->Position.y);
+        const float rises = Camera.View.Position.z - missile->Position.z;
+        if (test.Pitch == -90)
+            EXPECT_NEAR(rises, 0, 0.01f);
+        else
+            EXPECT_GT(rises * climb, 0) << "the view sits up the missile's path when it climbs, down it when it dives";
+    }
 }
 
 TEST_F(WeaponsTest, TargetLeavingTheCircleResetsTheLock)

@@ -401,3 +401,51 @@ TEST_F(World, ATickFliesEachPlayerByItsCommandAndAimsAtTheSightPointOfTheView)
 }
 
 } // namespace
+
+TEST(WorldShake, AHitOnThePlayerAndABlastCloseByShakeTheDrawnViewOnly)
+{
+    ResetScriptBindings();
+    const TScriptDir dir("world-shake");
+    TCameraShaking shake;
+    CameraShaking = &shake;
+    TGamer gamer;
+    PlayerAircraft = &gamer;
+    TWorld world(StagedTable);
+    world.AddPlayer(&gamer);
+    world.LoadMission(dir.Write("Mission.ses", "int x 0\n{\nx = $1\n}\n"));
+    world.Tick(25, {});
+    EXPECT_EQ(VectorLength(shake.Offset), 0) << "nothing has happened yet";
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(world.ShakenView.ModelView[i], world.MainView.ModelView[i]);
+
+    // A hit: the drawn view jolts, the one the simulation aims through does not.
+    gamer.Health -= 200;
+    world.Tick(25, {});
+    EXPECT_GT(VectorLength(shake.Offset), 1.0f);
+    bool moved = false;
+    for (int i = 0; i < 16; ++i)
+        moved = moved || world.ShakenView.ModelView[i] != world.MainView.ModelView[i];
+    EXPECT_TRUE(moved);
+
+    // Blasts: one beside the aircraft shakes the view, one far off does not; healing does not either.
+    struct TCase {
+        const char *What;
+        float       Distance, Amount;
+        bool        Shakes;
+    } cases[] = {{"a missile beside the aircraft", 10, 50, true},
+                 {"a missile 1000 away", 1000, 50, true},
+                 {"a missile 2000 away", 2000, 50, false},
+                 {"the mega bomb 4000 away", 4000, 150, true}};
+    for (const TCase &test : cases) {
+        shake.Offset = TVector4();
+        ShakeNear(VectorSet3(gamer.Position.x + test.Distance, gamer.Position.y, gamer.Position.z), test.Amount);
+        EXPECT_EQ(VectorLength(shake.Offset) > 0, test.Shakes) << test.What;
+    }
+    shake.Offset = TVector4();
+    gamer.Health += 100;
+    world.Tick(25, {});
+    EXPECT_EQ(VectorLength(shake.Offset), 0) << "a repair is no hit";
+
+    CameraShaking = nullptr;
+    PlayerAircraft = nullptr;
+}
