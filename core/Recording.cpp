@@ -213,6 +213,7 @@ std::vector<std::uint8_t> EncodeRecordingHeader(const TRecordingStart &start)
     out.Int(start.Page);
     out.String(start.Map);
     out.String(start.Bindings);
+    out.Int(start.Difficulty);
     Seal(out);
     return out.Out;
 }
@@ -314,13 +315,14 @@ void DecodeRecording(const std::vector<std::uint8_t> &bytes, const std::string &
     const std::uint32_t version = in.UInt();
     if (in.Overflow())
         Damaged(name, "it ends inside its header");
-    if (version != RecordingVersion)
+    if (version != RecordingVersion && version != 1)
         throw TRecordingError(Quoted(name) + "has format version " + std::to_string(version) +
-                              "; this game plays version " + std::to_string(RecordingVersion));
+                              "; this game plays versions 1 to " + std::to_string(RecordingVersion));
     start.Seed = in.UInt();
     start.Page = in.Int();
     start.Map = in.String();
     start.Bindings = in.String();
+    start.Difficulty = version >= 2 ? in.Int() : 1;
     const std::size_t headerEnd = in.Position();
     const std::uint32_t check = in.UInt();
     if (in.Overflow())
@@ -329,6 +331,8 @@ void DecodeRecording(const std::vector<std::uint8_t> &bytes, const std::string &
         Damaged(name, "its header fails its check");
     if (start.Page < -1)
         Damaged(name, "its header names page " + std::to_string(start.Page));
+    if (start.Difficulty < 0 || start.Difficulty > 2)
+        Damaged(name, "its header names difficulty " + std::to_string(start.Difficulty));
 
     frames.clear();
     for (;;) {

@@ -75,6 +75,7 @@ struct TRecordingStart {
     int           Page = -1;  // the menu page opened at start-up; -1: the menu's own choice
     std::string   Map;        // the mission started without the menu; empty: none
     std::string   Bindings;   // the key bindings and input settings, as keys.cfg holds them
+    int           Difficulty = 1;   // the game's difficulty (0 easy, 1 normal, 2 hard); version 1 had none: normal
     bool operator==(const TRecordingStart &) const = default;
 };
 
@@ -82,7 +83,8 @@ struct TRecordingError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-constexpr std::uint32_t RecordingVersion = 1;
+// The version written. Version 1 recordings (without the difficulty) still play, on normal.
+constexpr std::uint32_t RecordingVersion = 2;
 
 // The CRC-32 (the zip and PNG polynomial) of N bytes.
 std::uint32_t Crc32(const std::uint8_t *data, std::size_t n);

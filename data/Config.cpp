@@ -60,6 +60,7 @@ public:
         return value;
     }
     bool Bool() { return Text() == "true"; }
+    bool AtEnd() const { return Next >= Lines.size(); }
 
 private:
     std::vector<std::string> Lines;
@@ -141,6 +142,9 @@ std::vector<std::string> TConfig::ValueLines() const
         lines.push_back(entry.Name);
         lines.push_back(entry.Score);
     }
+    // Settings added since the file's layout was fixed follow the high scores: a file without them
+    // loads with their defaults, and a game that knows only the fixed layout never reads them.
+    lines.push_back(std::to_string(Difficulty));
     return lines;
 }
 
@@ -207,6 +211,11 @@ void TConfig::Load(const std::string &path)
             int score = 0;
             if (!TextToInt(entry.Score, score))
                 return;
+        }
+        if (!r.AtEnd()) {
+            int difficulty = defaults.Difficulty;
+            loaded.Difficulty = TextToInt(r.Text(), difficulty) ? InRange(difficulty, 0, 2, defaults.Difficulty)
+                                                                : defaults.Difficulty;
         }
     } catch (const std::runtime_error &) {
         return;

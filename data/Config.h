@@ -39,7 +39,8 @@ public:
     // parse, a player count outside 0..6 or a current player outside the table, lines missing)
     // leaves every setting at its default, silently. A single setting outside the values the game
     // offers reads as its own default; a current player beyond the players that exist reads as none
-    // (NoPlayer; 0 when there are no players at all).
+    // (NoPlayer; 0 when there are no players at all). The difficulty follows the high scores; a file
+    // written before it existed loads as it always did, on normal.
     void Load(const std::string &path);
     // Writes the whole file to a temporary file beside it and renames it over the old one (the one
     // Load would read), so that a failed save never leaves half a file. Returns false (and keeps the
@@ -60,6 +61,7 @@ public:
     bool  Haze = false;
     bool  Bloom = false;
     int   Reflections = 1;            // 0 off, 1 low, 2 high
+    int   Difficulty = 1;             // 0 easy, 1 normal, 2 hard: how hard the enemies hit the player
     float Brightness = 0;             // 0..9/55: the game page's step / 55
     bool  CameraView = true;          // the picture-in-picture camera
     int   ViewDistance = 1;           // 0 unlimited, 1 high, 2 medium, 3 low

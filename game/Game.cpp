@@ -143,8 +143,10 @@ void StartGameServices(const TCommandLine &cmd, const TReplay *replay)
     // The key state reads the frame's input, which the frame loop fills from the devices or the
     // recording; a replay plays with the bindings and settings it was recorded with.
     Keys->Poll = Keys->PadPoll = [](int code) { return FrameInput.KeyDown(code); };
-    if (replay)
+    if (replay) {
         Keys->UseBindings(replay->Start.Bindings);
+        Config->Difficulty = replay->Start.Difficulty;
+    }
     LogWrite("Create effects control");
     LogWrite("Create effects control");
     Sprites = new TSprites();
@@ -444,7 +446,7 @@ int RunGame(const TCommandLine &cmd)
         Menu->ShowPage(PageWait);
     }
     if (recorder)
-        recorder->Begin(TRecordingStart{startSeed, run.Page, run.Map, Keys->BindingsText()});
+        recorder->Begin(TRecordingStart{startSeed, run.Page, run.Map, Keys->BindingsText(), Config->Difficulty});
     TFpsCounter fps;
     TShotTaker shots(run);
     const int framesRun = RunFrames(run, replay.get(), recorder.get(), fps, shots);

@@ -177,7 +177,7 @@ public:
     void Frame(int dt, float cursorX, float cursorY) override;
     // The boxes' values into the configuration.
     void Store() const;
-    TChangeBox Camera, Distance, Effects, Effects3D, Invert, Brightness, Reflections;
+    TChangeBox Camera, Distance, Effects, Effects3D, Invert, Brightness, Reflections, Difficulty;
     TButton    Back;
 };
 

@@ -247,15 +247,23 @@ void TControlsPage::Frame(int dt, float cursorX, float cursorY)
 
 // ---- Game ---------------------------------------------------------------------------------------
 
+namespace {
+
+// The game page's eight rows, a little closer than the other pages' to leave room for the button.
+float GameRowY(int row) { return 180 - 42 * float(row); }
+
+} // namespace
+
 // Brightness is shown as a percentage-like step (index x 11) and stored as index / 55.
 TGamePage::TGamePage()
-    : Camera(180, Translate("CAMERA", 1), OnOff(), 0),
-      Distance(180 - RowStep, Translate("DISTANCE", 1), Translated({"UNLIMITED", "HIGH", "MEDIUM", "LOW"}), 1),
-      Effects(180 - 2 * RowStep, Translate("EFFECTS", 1), Translated({"HIGH", "MEDIUM", "LOW", "OFF"}), 0),
-      Effects3D(180 - 3 * RowStep, Translate("3D EFFECTS", 1), OnOff(), 0),
-      Invert(180 - 4 * RowStep, Translate("INVERT", 1), OnOff(), 1),
-      Brightness(180 - 5 * RowStep, Translate("BRIGHTNESS", 1), Steps(10, 11), 0),
-      Reflections(180 - 6 * RowStep, Translate("REFLECTIONS", 1), Translated({"OFF", "LOW", "HIGH"}), 1),
+    : Camera(GameRowY(0), Translate("CAMERA", 1), OnOff(), 0),
+      Distance(GameRowY(1), Translate("DISTANCE", 1), Translated({"UNLIMITED", "HIGH", "MEDIUM", "LOW"}), 1),
+      Effects(GameRowY(2), Translate("EFFECTS", 1), Translated({"HIGH", "MEDIUM", "LOW", "OFF"}), 0),
+      Effects3D(GameRowY(3), Translate("3D EFFECTS", 1), OnOff(), 0),
+      Invert(GameRowY(4), Translate("INVERT", 1), OnOff(), 1),
+      Brightness(GameRowY(5), Translate("BRIGHTNESS", 1), Steps(10, 11), 0),
+      Reflections(GameRowY(6), Translate("REFLECTIONS", 1), Translated({"OFF", "LOW", "HIGH"}), 1),
+      Difficulty(GameRowY(7), Translate("DIFFICULTY", 1), Translated({"EASY", "NORMAL", "HARD"}), 1),
       Back(MenuButton(0, -196, "BACK"))
 {
     Show();
@@ -270,6 +278,7 @@ void TGamePage::Show()
     Invert.Index = OnOffIndex(Config->InvertMouse);
     Brightness.Index = std::clamp(int(std::lround(Config->Brightness * 55)), 0, 9);
     Reflections.Index = std::clamp(Config->Reflections, 0, 2);
+    Difficulty.Index = std::clamp(Config->Difficulty, 0, 2);
 }
 
 void TGamePage::Store() const
@@ -281,13 +290,14 @@ void TGamePage::Store() const
     Config->InvertMouse = IsOn(Invert);
     Config->Brightness = float(Brightness.Index) / 55;
     Config->Reflections = Reflections.Index;
+    Config->Difficulty = Difficulty.Index;
 }
 
 void TGamePage::Frame(int, float cursorX, float cursorY)
 {
     DrawPanel(TVRect{-320, -242, 320, 268});
     DrawMenuText(Translate("GAME", 1), MenuBigFont, 0, 228, TAlign::Centre, TitleColor);
-    for (TChangeBox *box : {&Camera, &Distance, &Effects, &Effects3D, &Invert, &Brightness, &Reflections})
+    for (TChangeBox *box : {&Camera, &Distance, &Effects, &Effects3D, &Invert, &Brightness, &Reflections, &Difficulty})
         box->Frame(cursorX, cursorY);
     if (Back.Frame(cursorX, cursorY)) {
         Clicked();

@@ -254,7 +254,7 @@ void TCraftGAS1::Update(int dt)
             const float jz = float(Random(r)) - float(r) / 2;
             AddTracer(PointWorld(GunPoint), VectorSet3(aim.x + jx, aim.y + jy, aim.z + jz),
                       "Data\\Textures\\Trasser.png", 0.5f, 400);
-            if (Random(2) == 0)
+            if (HitRollAgainst(Target, Random(2) == 0))
                 Damage(Target, 25);
         }
     }

@@ -99,6 +99,7 @@ public:
     // The pitch at which the model lies level: 0, but -90 for the player aircraft, whose Rotation
     // carries the flight model's angles. ObjectMatrix turns the model by the pitch less this.
     float         LevelPitch = 0;
+    bool          Piloted = false;     // a player's aircraft, here or over the network
     TGameObject  *Target = nullptr;    // what Order applies to; not owned
     std::uint8_t  Dead = 0;            // finished; freed once RefCount drops below 1
     std::int32_t  RefCount = 0;        // script holds (groups, the checkpoint)

@@ -222,6 +222,7 @@ TGamer::TGamer()
       Craft(CreateMaxSpeed, CreateAcceleration), DeadAnimation("Data\\Models\\Player\\Dead.otm", nullptr)
 {
     WeaponEnabled = 1;
+    Piloted = true;
     LevelPitch = -90;   // Rotation carries the flight model's pitch, -90 level
     Craft.MinSpeed = CreateMinSpeed;
 

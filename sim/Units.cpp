@@ -126,7 +126,33 @@ void TUnit::Damage(TGameObject *victim, float amount)
 {
     // A client leaves damage to its server, which sends the result back.
     if (victim && !IsNetworkClient())
-        victim->SetHealth(victim->Health - amount);
+        victim->SetHealth(victim->Health - (victim->Piloted ? DamageToPlayer(amount) : amount));
+}
+
+namespace {
+
+int Difficulty() { return Config ? std::clamp(Config->Difficulty, 0, 2) : 1; }
+
+} // namespace
+
+float DamageToPlayer(float amount)
+{
+    switch (Difficulty()) {
+    case 0: return amount * EasyDamage;
+    case 2: return amount * HardDamage;
+    default: return amount;
+    }
+}
+
+bool HitRollAgainst(const TGameObject *target, bool hit)
+{
+    if (!target || !target->Piloted)
+        return hit;
+    switch (Difficulty()) {
+    case 0: return hit && Random(3) != 0;
+    case 2: return hit || Random(10) == 0;
+    default: return hit;
+    }
 }
 
 TVector4 TUnit::PointWorld(int index) const
@@ -507,6 +533,7 @@ void TGun::Fire()
         const int n = distance > 0 ? int(std::lround(double(Range) / distance * RangeFactor)) : 0;
         hit = Random(n) == 0;
     }
+    hit = HitRollAgainst(Target, hit);
     if (hit) {
         Damage(Target, DamageValue);
         AddTracer(Position, aim, "Data\\Textures\\Trasser.png", 0.5f, 400);

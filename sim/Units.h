@@ -34,6 +34,15 @@ bool IsNetworkClient();
 
 // Plays the sound of the game's data at a world place with the configured volume; a sound the data
 // lacks, or a program without sound, plays nothing.
+// The difficulty's hand in what the enemies do to a player's aircraft. Easy: a third of the hit rolls
+// that strike it miss after all, and it takes 0.6 of the damage. Hard: one roll in ten that missed it
+// strikes after all, and it takes 1.25 times the damage. Normal changes nothing and draws no random
+// number of its own, so a mission on normal plays as it always did.
+constexpr float EasyDamage = 0.6f, HardDamage = 1.25f;
+float DamageToPlayer(float amount);
+// Hit: what the enemy's hit roll against Target gave.
+bool HitRollAgainst(const TGameObject *target, bool hit);
+
 void PlaySoundAt(const std::string &gamePath, const TVector3 &position, float minDistance, float maxDistance);
 
 // A tracer from Start to Finish with the texture of the game's data (see Templates.h for the shared
@@ -63,7 +72,8 @@ protected:
     bool KeepTarget();
     // Wraps the heading into -180..180.
     void WrapHeading();
-    // Victim loses Amount of health through SetHealth, unless this is a network client.
+    // Victim loses Amount of health through SetHealth, unless this is a network client; a player's
+    // aircraft loses it as the difficulty has it (DamageToPlayer).
     static void Damage(TGameObject *victim, float amount);
     // The world position of the model point Index under the unit's transform (Position for -1).
     TVector4 PointWorld(int index) const;

@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const TRecordingStart SomeStart{0xDEADBEEFu, 20, "Data\\Maps\\Level3.ses",
-                                "KP_FORWARD=87\r\nKP_FORWARD=256\r\nPAD_DEADZONE=15\r\n"};
+                                "KP_FORWARD=87\r\nKP_FORWARD=256\r\nPAD_DEADZONE=15\r\n", 2};
 
 // Frames with something in every field: keys at both ends of the keyboard and the pad, the cursor
 // off the window, a pad pushed past full deflection, each flag on and off, a frame held by Enter.
@@ -91,6 +91,41 @@ TEST(Recording, FramesAndStartReadBackAsWritten)
     EXPECT_EQ(empty.Next(), nullptr);
 }
 
+TEST(Recording, AFirstVersionRecordingWithoutTheDifficultyPlaysOnNormal)
+{
+    // The header as the first version wrote it: no difficulty after the bindings.
+    const TTempDir dir("recording-v1");
+    const std::vector<std::uint8_t> current = Bytes(Write(dir.Path / "now.rec", {SomeFrames()[0]}));
+    const std::size_t header = EncodeRecordingHeader(SomeStart).size();
+    TByteWriter old;
+    old.Bytes(current.data(), 4);   // the magic
+    old.UInt(1);
+    old.UInt(SomeStart.Seed);
+    old.Int(SomeStart.Page);
+    old.String(SomeStart.Map);
+    old.String(SomeStart.Bindings);
+    old.UInt(Crc32(old.Out.data(), old.Out.size()));
+    old.Out.insert(old.Out.end(), current.begin() + std::ptrdiff_t(header), current.end());
+    WriteBytes(dir.Path / "old.rec", old.Out);
+    const TReplay replay((dir.Path / "old.rec").string());
+    EXPECT_EQ(replay.Start.Difficulty, 1);
+    EXPECT_EQ(replay.Start.Map, SomeStart.Map);
+    EXPECT_EQ(replay.Start.Bindings, SomeStart.Bindings);
+    EXPECT_EQ(replay.Frames.size(), 1u);
+
+    // A difficulty the game does not have is a damaged header.
+    TRecordingStart odd = SomeStart;
+    odd.Difficulty = 7;
+    Write(dir.Path / "odd.rec", {SomeFrames()[0]}, odd);
+    try {
+        TReplay refused((dir.Path / "odd.rec").string());
+        ADD_FAILURE() << "a recording on difficulty 7 was read";
+    } catch (const TRecordingError &e) {
+        EXPECT_NE(std::string(e.what()).find("odd.rec\" is damaged: its header names difficulty 7"), std::string::npos)
+            << e.what();
+    }
+}
+
 TEST(Recording, DamagedOrCutShortFilesAreRefusedNamingThem)
 {
     const TTempDir dir("recording-damage");
@@ -112,7 +147,7 @@ TEST(Recording, DamagedOrCutShortFilesAreRefusedNamingThem)
         return bytes;
     };
     std::vector<std::uint8_t> otherVersion = good;
-    StoreU32(otherVersion.data() + 4, 2);
+    StoreU32(otherVersion.data() + 4, 3);
     TFrameInput forged;
     forged.Step = 1000;   // with a good check: made by hand, not by the game
     std::vector<std::uint8_t> forgedFile = cut(header);
@@ -131,7 +166,7 @@ TEST(Recording, DamagedOrCutShortFilesAreRefusedNamingThem)
         {"empty", {}, " is not a flight recording of this game"},
         {"a picture", {0x89, 'P', 'N', 'G', 13, 10, 26, 10}, " is not a flight recording of this game"},
         {"cut in the magic", cut(3), " is not a flight recording of this game"},
-        {"another version", otherVersion, " has format version 2; this game plays version 1"},
+        {"another version", otherVersion, " has format version 3; this game plays versions 1 to 2"},
         {"cut in the header", cut(header - 10), " is damaged: it ends inside its header"},
         {"map changed", flip(20), " is damaged: its header fails its check"},
         {"seed changed", flip(8), " is damaged: its header fails its check"},

@@ -52,6 +52,7 @@ TConfig FullConfig()
     c.CameraMode = 1;
     c.MusicVolume = 35;
     c.SoundVolume = 0;
+    c.Difficulty = 2;
     c.PlayerCount = 2;
     c.CurrentPlayer = 1;
     c.Players[0] = {"Maverick", 1200, "Level4.ses", "Data\\Menu\\Story.png", "Data\\Menu\\Final.png", true, true};
@@ -149,12 +150,43 @@ TEST_F(ConfigFile, SaveAndLoadRoundTripEverything)
     ExpectSame(loaded, saved);
     EXPECT_EQ(loaded.Players[1].Name, "\xC8\xE2\xE0\xED");
     EXPECT_EQ(loaded.Players[0].Level, "Level4.ses");
-    // Only the first player-count players are written: 20 settings, 2 x 7 player lines, 10 x 2 scores.
+    // Only the first player-count players are written: 20 settings, 2 x 7 player lines, 10 x 2
+    // scores, then the difficulty.
     std::istringstream lines(ReadAll(Path));
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count)
         EXPECT_EQ(line.back(), '\r');
-    EXPECT_EQ(count, 20 + 14 + 20);
+    EXPECT_EQ(count, 20 + 14 + 20 + 1);
+    EXPECT_EQ(loaded.Difficulty, 2);
+}
+
+TEST_F(ConfigFile, AFileWithoutTheDifficultyLoadsAsBeforeOnNormal)
+{
+    // A file of a game from before the difficulty existed: every line it has reads as it always did.
+    std::vector<std::string> old = FullConfig().ValueLines();
+    old.pop_back();
+    WriteValues(old);
+    TConfig config;
+    config.Load(Path);
+    TConfig expected = FullConfig();
+    expected.Difficulty = 1;
+    ExpectSame(config, expected);
+
+    // A difficulty the game does not offer reads as normal, and the rest stays.
+    struct Case {
+        std::string Value;
+        int         Reads;
+    } cases[] = {{"0", 0}, {"1", 1}, {"2", 2}, {"3", 1}, {"-1", 1}, {"hard", 1}, {"", 1}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Value);
+        std::vector<std::string> values = FullConfig().ValueLines();
+        values.back() = c.Value;
+        WriteValues(values);
+        TConfig loaded;
+        loaded.Load(Path);
+        EXPECT_EQ(loaded.Difficulty, c.Reads);
+        EXPECT_EQ(loaded.Players[0].Name, "Maverick");
+    }
 }
 
 TEST_F(ConfigFile, ValueTextsAreWrittenTheGamesWay)
@@ -169,7 +201,8 @@ TEST_F(ConfigFile, ValueTextsAreWrittenTheGamesWay)
     EXPECT_EQ(lines[3], "true");     // full screen
     EXPECT_EQ(lines[8], "0,5");      // brightness
     EXPECT_EQ(lines[16], "100");     // music volume
-    EXPECT_EQ(lines.size(), 40u);    // no players: the settings and ten scores
+    EXPECT_EQ(lines.size(), 41u);    // no players: the settings, ten scores and the difficulty
+    EXPECT_EQ(lines[40], "1");       // normal
     EXPECT_EQ(lines[20], "Anonymous");
     EXPECT_EQ(lines[21], "0");
 }
@@ -207,7 +240,7 @@ TEST_F(ConfigFile, DamagedFilesLeaveTheDefaults)
         {"negative players", with(18, "-1")},
         {"current player out of the table", with(19, "6")},
         {"player score not a number", with(21, "lots")},
-        {"high score not a number", with(good.size() - 1, "x")},
+        {"high score not a number", with(good.size() - 2, "x")},
         {"cut short", std::vector<std::string>(good.begin(), good.begin() + 30)},
         {"only the version", {"Version 3"}},
     };

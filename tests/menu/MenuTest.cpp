@@ -528,6 +528,7 @@ TEST_F(MenuTest, GameOptionsAreStoredOnLeaving)
     Click(game.Brightness.Right.Rect);
     Click(game.Brightness.Right.Rect);
     Click(game.Distance.Left.Rect);
+    Click(game.Difficulty.Right.Rect);   // from normal to hard
     Wait(600);   // the box's own transition ends on the same page, which keeps its choices
     EXPECT_EQ(game.Invert.Index, 0);
     EXPECT_FALSE(Config->InvertMouse);
@@ -535,6 +536,8 @@ TEST_F(MenuTest, GameOptionsAreStoredOnLeaving)
     EXPECT_TRUE(Config->InvertMouse);
     EXPECT_FLOAT_EQ(Config->Brightness, 2.0f / 55);
     EXPECT_EQ(Config->ViewDistance, 0);
+    EXPECT_EQ(Config->Difficulty, 2);
+    EXPECT_EQ(game.Difficulty.Items[2], "HARD");
     EXPECT_EQ(game.Brightness.Items[2], "22");
     Wait(550);
     EXPECT_EQ(MenuPage, PageOptions);
@@ -592,7 +595,7 @@ TEST_F(MenuTest, TheRussianMenuIsComplete)
     add(view.Apply);
     auto &game = Page<TGamePage>(PageGame);
     for (const TChangeBox *b : {&game.Camera, &game.Distance, &game.Effects, &game.Effects3D, &game.Invert, &game.Brightness,
-                                &game.Reflections})
+                                &game.Reflections, &game.Difficulty})
         box(*b, true);
     add(Page<TControlsPage>(PageControls).Default);
     for (const TKeyAction &action : KeyActions)

@@ -9,6 +9,7 @@
 #include "assets/TextureLib.h"
 #include "core/App.h"
 #include "core/Random.h"
+#include "data/Config.h"
 #include "data/Extractor.h"
 #include "sim/Tracers.h"
 #include "sim/UnitState.h"
@@ -16,6 +17,8 @@
 #include "tools/modelgen/ModelBuilder.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include <string>
 #include <vector>
@@ -246,6 +249,62 @@ TEST_F(UnitsTest, AMachineGunRollsTwiceAndItsSecondRollShrinksWithRange)
         gun.Fire();
     }
     EXPECT_EQ(boat->Health, 10000);
+}
+
+TEST_F(UnitsTest, TheDifficultyScalesTheEnemiesHitsAndDamageOnThePlayersAircraftOnly)
+{
+    // A machine gun at a player's aircraft 1000 away, and at a ship beside it, for the same seeds on
+    // each difficulty. Normal is the game as it always was, roll for roll; easy lets a third of the
+    // hits on the player miss and takes 0.6 of their damage; hard strikes with one missed roll in ten
+    // more and deals 1.25 times the damage. The ship takes what it always took.
+    TDummy *player = MakeDummy(0, 1000, 0);
+    player->Piloted = true;
+    TDummy *ship = MakeDummy(0, 1000, 0);
+    Objects.Add(player);
+    Objects.Add(ship);
+    TGun gun(Objects, VectorSet3(0, 0, 0), nullptr, 0, Turrets::MachineGunRight);
+    gun.Rotation.y = 0;
+    const float damage = gun.DamageValue;
+    TConfig config;
+    TConfig *const saved = Config;
+    Config = &config;
+    struct TCase {
+        const char *What;
+        int         Difficulty;
+        float       Factor;
+        int         Low, High;   // hits on the player out of 4000 shots
+    } cases[] = {{"easy", 0, EasyDamage, 8, 22}, {"normal", 1, 1, 15, 40}, {"hard", 2, HardDamage, 350, 500}};
+    std::array<int, 3> hits{};
+    for (const TCase &test : cases) {
+        SCOPED_TRACE(test.What);
+        config.Difficulty = test.Difficulty;
+        int onPlayer = 0, onShip = 0, normalHits = 0;
+        for (std::uint32_t i = 1; i <= 4000; ++i) {
+            const std::uint32_t seed = i * 2654435761u;
+            RandSeed = seed;
+            const bool normal = Random(8) == 0 && Random(20) == 0;
+            normalHits += normal;
+            for (TDummy *target : {player, ship}) {
+                RandSeed = seed;
+                target->Health = 10000;
+                gun.Target = target;
+                gun.Fire();
+                if (target->Health >= 10000)
+                    continue;
+                EXPECT_FLOAT_EQ(10000 - target->Health, target == player ? damage * test.Factor : damage);
+                (target == player ? onPlayer : onShip) += 1;
+            }
+        }
+        EXPECT_EQ(onShip, normalHits) << "the ship is no player";
+        if (test.Difficulty == 1)
+            EXPECT_EQ(onPlayer, normalHits) << "normal changes nothing";
+        EXPECT_GE(onPlayer, test.Low);
+        EXPECT_LE(onPlayer, test.High);
+        hits[std::size_t(test.Difficulty)] = onPlayer;
+    }
+    EXPECT_LT(hits[0], hits[1]);
+    EXPECT_LT(hits[1], hits[2]);
+    Config = saved;
 }
 
 TEST_F(UnitsTest, TurretTargetsRangeBurstsAndRestingYaw)

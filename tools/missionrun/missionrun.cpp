@@ -205,6 +205,7 @@ void FlyRecording(TWorld &world, TReplay &replay, const TOptions &options)
     // The settings the game starts with on a fresh folder: the camera key switches the chase
     // camera's roll there.
     TConfig settings;
+    settings.Difficulty = replay.Start.Difficulty;
     Config = &settings;
     while (const TFrameInput *frame = replay.Next()) {
         FrameInput = *frame;
