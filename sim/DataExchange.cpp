@@ -506,7 +506,9 @@ void TScriptDataExchange::Execute(const TScriptCommand &c)
         break;
     }
     case OpCenterMessage:
-        ShowMessage(TextArg(c, 0), true, 1, 0, 0);
+        // Shown as written, unless the string table has it among the mission texts: a Russian
+        // player reads the mission's call-outs in Russian too.
+        ShowMessage(Translate(TextArg(c, 0), SectionMessages), true, 1, 0, 0);
         break;
     case OpSetMusic: {
         if (!SoundLib)

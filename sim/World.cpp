@@ -86,6 +86,14 @@ void TWorld::LoadMission(const std::string &fileName)
     for (TGamer *player : PlayerList)
         player->HasCarrier = false;
 
+    // The script's switches over the player and the world start off, whatever the last mission
+    // left: a mission lost while it held the weapons or froze the world must not pass that on to
+    // the next one. A script's declarations set them again as it is loaded.
+    for (bool *flag : {ScriptBindings.PlayerWeaponDisabled, ScriptBindings.PlayerControlDisabled,
+                       ScriptBindings.AllObjectsDisable})
+        if (flag)
+            *flag = false;
+
     auto exchange = std::make_unique<TScriptDataExchange>(nullptr, TableFileName);
     exchange->Fade = &Fade;
     exchange->LoadScript(fileName);

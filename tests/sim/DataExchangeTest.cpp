@@ -5,6 +5,7 @@
 
 #include "core/App.h"
 #include "data/Config.h"
+#include "data/Locale.h"
 #include "script/GameVars.h"
 #include "script/Messanger.h"
 #include "sim/DataExchange.h"
@@ -342,6 +343,19 @@ TEST_F(DataExchange, ScriptMessagesReachTheMessageList)
     EXPECT_FLOAT_EQ(Messages.Items[0].Colour[1], 0.7f);
     EXPECT_EQ(Messages.CentreText, "Break");
     EXPECT_EQ(Messages.CentreTime, 5000);
+
+    // In Russian a centred call-out that the mission texts translate is shown translated; one they
+    // do not have is shown as written.
+    const TTempDir dir("exchange-locale");
+    WriteText(dir.Path / "Locale.txt", "[0]\r\n[1]\r\n[2]\r\n[3]\r\n[4]\r\nBREAK\r\n\xD1\xF2\xEE\xEF\r\n[5]\r\n");
+    TLocale russian((dir.Path / "Locale.txt").string(), nullptr, 1);
+    TLocale *const saved = Locale;
+    Locale = &russian;
+    Run("CenterMessage Break");
+    EXPECT_EQ(Messages.CentreText, "\xD1\xF2\xEE\xEF");
+    Run("CenterMessage Go");
+    EXPECT_EQ(Messages.CentreText, "Go");
+    Locale = saved;
 }
 
 TEST_F(DataExchange, MissionEndsAreRecordedOnceAndScoreAWin)

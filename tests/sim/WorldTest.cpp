@@ -296,8 +296,14 @@ TEST_F(World, EveryLoadStartsTheMissionAfresh)
     ASSERT_TRUE(camera.Focus(watched, 2, 3000));
     HandCarrierPoints(TCarrierPoints{});
     ASSERT_TRUE(gamer.HasCarrier);
+    // A mission lost while it held the player's weapons and controls and froze the world.
+    *ScriptBindings.PlayerWeaponDisabled = *ScriptBindings.PlayerControlDisabled = true;
+    *ScriptBindings.AllObjectsDisable = true;
 
     Load(world, "int x 0\n{\nx = $1\n}\n");
+    EXPECT_FALSE(*ScriptBindings.PlayerWeaponDisabled);
+    EXPECT_FALSE(*ScriptBindings.PlayerControlDisabled);
+    EXPECT_FALSE(*ScriptBindings.AllObjectsDisable);
     EXPECT_EQ(world.Statistics.AircraftKills + world.Statistics.ShipKills + world.Statistics.Shots +
                   world.Statistics.Hits,
               0);
