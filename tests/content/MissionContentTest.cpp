@@ -105,9 +105,10 @@ TEST(MissionContent, EveryMissionCompilesPlaysHeadlessAndIsPacked)
 
 TEST(MissionContent, EveryTextAMissionShowsHasItsRussianLine)
 {
-    // "Message" texts are looked up in section 4 of the string table, "AddTask" texts in section 5.
+    // "Message" and "CenterMessage" texts are looked up in section 4 of the string table, "AddTask"
+    // texts in section 5.
     // A text in quotes is one token with its blanks; a bare word is a token too.
-    const std::regex shown(R"re(\b(Message|AddTask)\s+(?:"([^"\r\n]*)"|(\S+)))re");
+    const std::regex shown(R"re(\b(Message|CenterMessage|AddTask)\s+(?:"([^"\r\n]*)"|(\S+)))re");
     std::vector<fs::path> scripts = Missions();
     for (const fs::path &map : MultiplayerMaps())
         scripts.push_back(map);
@@ -117,7 +118,7 @@ TEST(MissionContent, EveryTextAMissionShowsHasItsRussianLine)
         for (std::sregex_iterator it(source.begin(), source.end(), shown), end; it != end; ++it) {
             const std::smatch &m = *it;
             const std::string text = m[2].matched ? m[2].str() : m[3].str();
-            const int section = m[1] == "Message" ? 4 : 5;
+            const int section = m[1] == "AddTask" ? 5 : 4;
             EXPECT_NE(RussianLocale().Translate(text, section), text)
                 << mission.filename().string() << ": \"" << text << "\" has no Russian line in section " << section;
             ++texts;
