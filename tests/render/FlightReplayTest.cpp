@@ -1,18 +1,16 @@
 // A whole sortie flown by the real game from a recording that the test writes itself: the take-off
 // from the carrier, a turn, a kill with the gun, a missile lock and launch, and a landing that
-// re-arms; screenshots at each step, the same end on a second replay, and the same end again when
-// the mission runner flies the recording without a window.
+// re-arms; one replay with screenshots at each step, and the same end when the mission runner flies
+// the recording without a window.
 //
 // The recording is a scripted pilot: every frame's held keys and the cursor's offset from the
 // window's centre (the mouse's motion in a mission frame). The pilot plans its inputs ahead with a
 // copy of the aircraft's steering and flight rules, so it knows where the aircraft will be on every
 // frame and places the targets of the mission where its path meets them.
 
-#include "core/Recording.h"
 #include "data/Config.h"
-#include "data/Keys.h"
-#include "tests/GameRun.h"
 #include "tests/TestUtil.h"
+#include "tests/render/FlightHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int FrameMs = 25;   // the frame time of -fixedfps
+constexpr int FrameMs = PilotFrameMs;
 constexpr float Degrees = std::numbers::pi_v<float> / 180.0f;
 
 // The carrier, far from the origin so that every position in the script is positive.
@@ -110,12 +108,6 @@ struct TAircraftModel {
     }
 
     TPoint2 Nose() const { return {std::sin(Heading * Degrees), std::cos(Heading * Degrees)}; }
-};
-
-// One frame of the pilot's hands.
-struct TControls {
-    int  Dx = 0, Dy = 0;
-    bool Forward = false, Brake = false, Fire = false, Secondary = false, ChangeWeapon = false;
 };
 
 // A straight line to fly along: through (X, Y) on Heading.
@@ -283,113 +275,21 @@ std::string Mission(const TSortie &s)
            "}\n";
 }
 
-class FlightReplay : public GameRun {
+class FlightReplay : public FlightRun {
 protected:
     void SetUp() override
     {
-        GameRun::SetUp();
+        FlightRun::SetUp();
         if (IsSkipped())
             return;
-        // A light drawing set-up: the replays draw a few thousand frames.
-        TConfig config;
-        config.Shaders = false;
-        config.Reflections = 0;
-        config.CameraView = false;
-        config.Resolution = 0;
-        config.FullScreen = false;
-        ASSERT_TRUE(config.Save((Dir / "Config.cfg").string()));
+        SaveSettings(LightSettings());
         Sortie = PlanSortie();
         ASSERT_GT(Sortie.LandBeginFrame, 0) << "the pilot's plan misses the landing gates";
         WriteText(Dir / "Flight.ses", Mission(Sortie));
     }
 
-    TRun Game(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"-nowait", "-windowed", "-batch", "-fixedfps"});
-        return Run(args, true, 240);
-    }
-
-    // A few frames of the mission flown by hand (nobody touching anything): its recording tells
-    // where the game parks the cursor and the bindings it plays with.
-    TRecordingStart Probe(TPoint &centre)
-    {
-        const fs::path probe = Dir / "probe.rec";
-        const TRun run = Game({"-map", "Flight.ses", "-frames", "4", "-record", probe.string()});
-        EXPECT_EQ(run.Status, 0) << run.Stderr;
-        const TReplay replay(probe.string());
-        EXPECT_EQ(replay.Frames.size(), 4u);
-        if (replay.Frames.empty())
-            return {};
-        // From the second frame on the cursor was parked in the middle of the 800 x 600 window.
-        const TFrameInput &last = replay.Frames.back();
-        EXPECT_EQ(last.CursorClient.x, 400);
-        EXPECT_EQ(last.CursorClient.y, 300);
-        centre = last.CursorScreen;
-        return replay.Start;
-    }
-
-    // The pilot's recording.
-    void WriteRecording(const fs::path &file)
-    {
-        TPoint centre;
-        TRecordingStart start = Probe(centre);
-        start.Seed = 20240601;
-        start.Map = "Flight.ses";
-        start.Page = -1;
-        std::vector<std::uint8_t> bytes = EncodeRecordingHeader(start);
-        for (const TControls &c : Sortie.Frames) {
-            TFrameInput in;
-            // Played back as fast as the machine draws: the frames claim a millisecond each, and
-            // each still hands the game its fixed 25 ms step.
-            in.Measured = 1;
-            in.Step = FrameMs;
-            in.CursorClient = {400 + c.Dx, 300 + c.Dy};
-            in.CursorScreen = {centre.x + c.Dx, centre.y + c.Dy};
-            in.SetKey(KeyActions[KP_FORWARD].Default, c.Forward);
-            in.SetKey(KeyActions[KP_BACKWARD].Default, c.Brake);
-            in.SetKey(KeyActions[KP_PRIMARY].Default, c.Fire);
-            in.SetKey(KeyActions[KP_SECONDARY].Default, c.Secondary);
-            in.SetKey(KeyActions[KP_CHANGEWEAPON].Default, c.ChangeWeapon);
-            const std::vector<std::uint8_t> frame = EncodeRecordedFrame(in);
-            bytes.insert(bytes.end(), frame.begin(), frame.end());
-        }
-        const std::vector<std::uint8_t> end = EncodeRecordingEnd(std::uint32_t(Sortie.Frames.size()));
-        bytes.insert(bytes.end(), end.begin(), end.end());
-        WriteBytes(file, bytes);
-    }
-
-    // The replay stopped after Frames frames: its summary line, and its last frame in Shot.
-    std::string Replay(const fs::path &recording, int frames, const std::string &shot)
-    {
-        std::vector<std::string> args = {"-replay", recording.string(), "-screenshot", (Dir / (shot + ".png")).string()};
-        if (frames >= 0)
-            args.insert(args.end(), {"-frames", std::to_string(frames)});
-        const TRun run = Game(args);
-        EXPECT_EQ(run.Status, 0) << shot << ": " << run.Stderr;
-        if (const char *keep = std::getenv("ZEPHRONA_KEEP_SHOTS"))
-            fs::copy_file(Dir / (shot + ".png"), fs::path(keep) / (shot + ".png"), fs::copy_options::overwrite_existing);
-        for (const std::string &line : SplitLines(run.Stdout))
-            if (line.rfind("mission: ", 0) == 0)
-                return line;
-        return {};
-    }
-
     TSortie Sortie;
 };
-
-// How many pixels of a rectangle pass a test of their colour.
-template <class TTest>
-int CountPixels(const TTestImage &image, int x0, int y0, int x1, int y1, TTest test)
-{
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const std::uint8_t *p = image.At(x, y);
-            if (test(int(p[0]), int(p[1]), int(p[2])))
-                ++n;
-        }
-    return n;
-}
 
 double Brightness(const TTestImage &image, int x0, int y0, int x1, int y1)
 {
@@ -402,8 +302,6 @@ double Brightness(const TTestImage &image, int x0, int y0, int x1, int y1)
     return sum / double(3 * (x1 - x0) * (y1 - y0));
 }
 
-// The gun's tracer: a white-hot line.
-bool Tracer(int r, int g, int b) { return r > 240 && g > 240 && b > 180; }
 // The missile's smoke trail: cyan.
 bool Smoke(int r, int g, int b) { return g > 190 && b > 190 && r < 150; }
 
@@ -415,15 +313,22 @@ struct TCorners {
 // (Below the HUD's message list and indicator panel, beside its pitch tape.)
 TCorners TopCorners(const TTestImage &image) { return {Brightness(image, 0, 130, 200, 250), Brightness(image, 630, 130, 800, 250)}; }
 
-TEST_F(FlightReplay, EachStepOfTheSortieHappensAndASecondReplayEndsTheSame)
+TEST_F(FlightReplay, EachStepOfTheSortieHappensAndTheMissionRunnerEndsTheSame)
 {
     const fs::path recording = Dir / "sortie.rec";
-    WriteRecording(recording);
+    TPoint centre;
+    const TRecordingStart start = Probe("Flight.ses", 20240601, centre);
+    WriteFlight(recording, start, centre, Sortie.Frames);
+    const TFlightReplay replay = Replay(recording, {{TakeOffFrames, "1-takeoff"},
+                                                    {Sortie.TurnFrame, "2-turn"},
+                                                    {Sortie.GunFrame + 6, "3-gun"},
+                                                    {Sortie.SecondaryTo + 6, "4-missile"},
+                                                    {int(Sortie.Frames.size()), "5-landed"}});
 
     // Airborne off the bow, unhurt: nothing fired yet, every task open.
-    const std::string airborne = Replay(recording, TakeOffFrames, "1-takeoff");
-    EXPECT_EQ(airborne, "mission: running health=1000 air_kills=0 ship_kills=0 shots=0 hits=0 tasks=0:new,1:new,2:new");
-    const TTestImage level = LoadTestPng(Dir / "1-takeoff.png");
+    EXPECT_EQ(replay.Lines.at("1-takeoff"),
+              "mission: running health=1000 air_kills=0 ship_kills=0 shots=0 hits=0 tasks=0:new,1:new,2:new");
+    const TTestImage level = Shot("1-takeoff");
     ASSERT_EQ(level.Width, 800);
     // The aircraft itself in the bottom middle of the chase view, grey over the blue sea.
     EXPECT_GT(CountPixels(level, 340, 480, 460, 600, [](int r, int, int b) { return r > 120 && std::abs(r - b) < 40; }),
@@ -433,28 +338,27 @@ TEST_F(FlightReplay, EachStepOfTheSortieHappensAndASecondReplayEndsTheSame)
 
     // Half-way round the first turn, banked hard right: the chase camera rolls with the aircraft
     // and the horizon runs up to the right. The script has wounded the aircraft by now.
-    const std::string turning = Replay(recording, Sortie.TurnFrame, "2-turn");
-    EXPECT_EQ(turning, "mission: running health=" + std::to_string(WoundedHealth) +
-                           " air_kills=0 ship_kills=0 shots=0 hits=0 tasks=0:new,1:new,2:new");
-    const TCorners turnCorners = TopCorners(LoadTestPng(Dir / "2-turn.png"));
+    EXPECT_EQ(replay.Lines.at("2-turn"), "mission: running health=" + std::to_string(WoundedHealth) +
+                                             " air_kills=0 ship_kills=0 shots=0 hits=0 tasks=0:new,1:new,2:new");
+    const TCorners turnCorners = TopCorners(Shot("2-turn"));
     EXPECT_GT(turnCorners.Left - turnCorners.Right, 40) << "the horizon does not lean into the turn";
 
     // The gun: its first round on the slow aircraft brings it down; the tracer runs from the nose
     // to the aim point.
-    const std::string gun = Replay(recording, Sortie.GunFrame + 6, "3-gun");
+    const std::string &gun = replay.Lines.at("3-gun");
     EXPECT_NE(gun.find(" air_kills=1 "), std::string::npos) << gun;
     EXPECT_NE(gun.find("tasks=0:complete,1:new,2:new"), std::string::npos) << gun;
     EXPECT_EQ(gun.find(" shots=0 "), std::string::npos) << gun;
     EXPECT_EQ(gun.find(" hits=0 "), std::string::npos) << gun;
-    const TTestImage gunShot = LoadTestPng(Dir / "3-gun.png");
+    const TTestImage gunShot = Shot("3-gun");
     // Over the sea between the nose and the gun reticle nothing else is white.
-    EXPECT_GT(CountPixels(gunShot, 380, 370, 430, 480, Tracer), 60);
-    EXPECT_LT(CountPixels(level, 380, 370, 430, 480, Tracer), 20);
+    EXPECT_GT(CountPixels(gunShot, 380, 370, 430, 480, TracerWhite), 60);
+    EXPECT_LT(CountPixels(level, 380, 370, 430, 480, TracerWhite), 20);
 
     // The missile: locked on the second aircraft after the first went down, launched while the
     // secondary fire was held, and on its way (its smoke trail in the picture, the target still
     // flying).
-    const std::string launched = Replay(recording, Sortie.SecondaryTo + 6, "4-missile");
+    const std::string &launched = replay.Lines.at("4-missile");
     EXPECT_NE(launched.find("health=" + std::to_string(WoundedHealth) + " air_kills=1 "), std::string::npos)
         << launched;
     EXPECT_NE(launched.find("tasks=0:complete,1:new,2:new"), std::string::npos) << launched;
@@ -463,21 +367,15 @@ TEST_F(FlightReplay, EachStepOfTheSortieHappensAndASecondReplayEndsTheSame)
         return CountPixels(image, 0, 0, 800, 600, Smoke) - CountPixels(image, 270, 170, 530, 430, Smoke) -
                CountPixels(image, 540, 160, 630, 440, Smoke);
     };
-    EXPECT_GT(trail(LoadTestPng(Dir / "4-missile.png")), 1000);
+    EXPECT_GT(trail(Shot("4-missile")), 1000);
     EXPECT_LT(trail(gunShot), 300);
 
     // Back over the carrier through both landing gates: the missile found its target, and the
-    // deck gave the health back.
-    const std::string landed = Replay(recording, -1, "5-landed");
+    // deck gave the health back. The run ends there.
+    const std::string &landed = replay.Lines.at("5-landed");
     EXPECT_NE(landed.find("mission: running health=1000 "), std::string::npos) << landed;
     EXPECT_NE(landed.find("tasks=0:complete,1:complete,2:complete"), std::string::npos) << landed;
-
-    // The same recording played again ends the same: the same summary, the same last picture.
-    const std::string again = Replay(recording, -1, "5-landed-again");
-    EXPECT_EQ(again, landed);
-    const std::string first = ReadAll(Dir / "5-landed.png"), second = ReadAll(Dir / "5-landed-again.png");
-    EXPECT_FALSE(first.empty());
-    EXPECT_TRUE(first == second) << "the two replays ended on different pictures";
+    EXPECT_EQ(replay.Final, landed);
 
     // The same pilot's commands through the same tick, with nothing drawn, end the same.
     const TToolRun headless =
