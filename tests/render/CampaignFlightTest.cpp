@@ -150,6 +150,15 @@ TEST_F(CampaignFlight, TheSecondMissionIsFlownAndWon)
     EXPECT_NE(approach.find(" ship_kills=4 "), std::string::npos) << approach;
     EXPECT_NE(approach.find("tasks=0:complete,1:complete,2:complete,3:new"), std::string::npos) << approach;
     ExpectWon(replay, flight, "Level3.ses");
+
+    // The flight with its missile locks, flown again without a window through the same tick in a
+    // picture of the recorded size: it ends the same.
+    const TToolRun headless =
+        RunTool(Dir, std::string(ZEPHRONA_TOOLS_DIR) + "/missionrun --replay " + recording.string() + " --game .");
+    EXPECT_EQ(headless.Status, 0) << headless.Err;
+    const std::vector<std::string> lines = SplitLines(headless.Out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), replay.Final);
 }
 
 TEST_F(CampaignFlight, TheThirdMissionIsFlownAndWon)

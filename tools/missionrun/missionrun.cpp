@@ -288,6 +288,9 @@ int Run(const TOptions &options)
         world.AddPlayer(player.get());
         world.LoadMission(path);
         if (replay) {
+            // The window the recording is flown in: the missiles lock on what is near the middle
+            // of its picture.
+            ApplyResize(options.Width, options.Height, {0, 0});
             world.Aspect = float(options.Width) / float(options.Height);
             FlyRecording(world, *replay, options);
             std::printf("%s\n", world.Summary().c_str());
