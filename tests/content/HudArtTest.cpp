@@ -12,9 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -212,6 +216,98 @@ TEST_F(HudArt, EveryCampaignLevelHasItsNumberAndTitle)
     }
 }
 
+// The add-on map sets as the main page finds them: each "Data\Maps\*.mod" of the archive names its
+// button's two pictures and its two screens under "Data\", and its first mission; each mission leads
+// to the next with "NextLevel" until one ends with "EndGame", and the loading page finds each one's
+// number and title beside its script, as for the campaign.
+TEST_F(HudArt, EveryAddOnSetHasItsButtonScreensAndLoadingPictures)
+{
+    std::vector<std::string> mods;
+    for (const TDpgEntry &entry : BuiltArchive().Directory)
+        if (entry.Name.rfind("DATA\\MAPS\\", 0) == 0 && entry.Name.find('\\', 10) == std::string::npos &&
+            entry.Name.size() > 14 && entry.Name.compare(entry.Name.size() - 4, 4, ".MOD") == 0)
+            mods.push_back(entry.StoredName);
+    ASSERT_FALSE(mods.empty()) << "the game comes with an add-on map set";
+    const auto trim = [](const std::string &text) {
+        const std::size_t first = text.find_first_not_of(" \t"), last = text.find_last_not_of(" \t");
+        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    };
+    const std::string russianText = RussianLocale().Translate("_text.png", 0);
+    for (const std::string &mod : mods) {
+        SCOPED_TRACE(mod);
+        const std::vector<std::uint8_t> bytes = Bytes(mod);
+        std::map<std::string, std::string> keys;
+        for (const std::string &line : SplitLines(std::string(bytes.begin(), bytes.end()))) {
+            const std::size_t eq = line.find('=');
+            if (line.empty() || line[0] == '/' || eq == std::string::npos)
+                continue;
+            std::string key = trim(line.substr(0, eq));
+            std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+            keys[key] = trim(line.substr(eq + 1));
+        }
+        // The pictures in pairs that must not be copies of each other: the button under the cursor and
+        // away from it, and the story and the end.
+        const struct {
+            const char *First, *Second;
+            TImage      Look;
+        } pairs[] = {{"BUTTONMOUSEIN", "BUTTONMOUSEOUT", {"", 512, 64, TLook::Transparent, false}},
+                     {"FIRSTSCREEN", "LASTSCREEN", {"", 1024, 768, TLook::Opaque, false}}};
+        for (const auto &pair : pairs) {
+            std::vector<std::vector<std::uint8_t>> files;
+            for (const char *key : {pair.First, pair.Second}) {
+                ASSERT_FALSE(keys[key].empty()) << key;
+                const std::string path = "Data\\" + keys[key];
+                files.push_back(Bytes(path));
+                if (files.back().empty())
+                    continue;
+                const TPixels pixels = Decode(files.back(), path);
+                EXPECT_EQ(pixels.Width, pair.Look.Width) << path;
+                EXPECT_EQ(pixels.Height, pair.Look.Height) << path;
+                if (pixels.Width == pair.Look.Width && pixels.Height == pair.Look.Height)
+                    CheckLook(pixels, pair.Look, path);
+            }
+            EXPECT_NE(files[0], files[1]) << pair.First << " and " << pair.Second << " are the same picture";
+        }
+
+        // The missions, from the first along their "NextLevel" chain.
+        std::string mission = keys["FIRSTLEVEL"];
+        ASSERT_FALSE(mission.empty());
+        std::set<std::vector<std::uint8_t>> numbers;
+        int count = 0;
+        for (; !mission.empty() && count < 20; ++count) {
+            const std::string script = "Data\\Maps\\" + mission;
+            SCOPED_TRACE(script);
+            const std::vector<std::uint8_t> source = Bytes(script);
+            ASSERT_FALSE(source.empty());
+            const std::string stem = script.substr(0, script.rfind('.'));
+            for (const auto &[path, width] : {std::pair<std::string, int>{stem + "_number.png", 256},
+                                              {stem + "_text.png", 512}, {stem + russianText, 512}}) {
+                const std::vector<std::uint8_t> picture = Bytes(path);
+                if (picture.empty())
+                    continue;
+                const TPixels pixels = Decode(picture, path);
+                EXPECT_EQ(pixels.Width, width) << path;
+                EXPECT_EQ(pixels.Height, 128) << path;
+                if (pixels.Width == width && pixels.Height == 128)
+                    CheckLook(pixels, {"", width, 128, TLook::Transparent, false}, path);
+                if (path == stem + "_number.png") {
+                    EXPECT_TRUE(numbers.insert(picture).second) << path << " shows another mission's number";
+                }
+            }
+            const std::string text(source.begin(), source.end());
+            std::smatch next;
+            if (std::regex_search(text, next, std::regex(R"(\bNextLevel\s+(\S+))"))) {
+                mission = next[1];
+            } else {
+                EXPECT_NE(text.find("EndGame"), std::string::npos) << "the chain ends neither with NextLevel nor EndGame";
+                mission.clear();
+            }
+        }
+        EXPECT_TRUE(mission.empty()) << "the chain of missions does not end";
+        EXPECT_GT(count, 1);
+    }
+}
+
 // What the HUD draws through or over its frames must stay free: the camera view shows through the
 // frame's window, the bars fill the indicator's troughs, and the radar's blips sit on a scope that
 // lets them through.
@@ -285,14 +381,51 @@ TEST(HudArtTool, RefusesBrokenSourcesWithClearMessages)
     EXPECT_EQ(run.Err, "hudart: texts.txt: no text \"armor\" in [Indicator]\n");
 }
 
+// An add-on set's texts file that lacks words its pictures need is refused, naming the file, before
+// anything is drawn.
+TEST(HudArtTool, RefusesAnAddOnSetWithoutTheWordsItsPicturesNeed)
+{
+    const TTempDir dir("hudart-set");
+    const std::string source = ZEPHRONA_SOURCE_DIR "/content/hudart/";
+    const std::string screens = "[First]\ntitle | A | А\nsubtitle | B | Б\ntext | C | В\nhint | D | Г\n"
+                                "[Last]\ntitle | A | А\nsubtitle | B | Б\ntext | C | В\nhint | D | Г\n";
+    struct TCase {
+        const char *Name, *Set, *Error;
+    } cases[] = {
+        {"a mission without its line", "[Levels]\ntitle | ONE | ОДИН\ntitle | TWO | ДВА\nline | a | а\n",
+         "hudart: Isle.txt: [Levels] needs a \"title\" and a \"line\" for each mission\n"},
+        {"no mission at all", "", "hudart: Isle.txt: [Levels] needs a \"title\" and a \"line\" for each mission\n"},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        WriteText(dir.Path / "Isle.txt", screens + c.Set);
+        const TToolRun run = RunTool(dir.Path, std::string(ZEPHRONA_TOOLS_DIR) + "/hudart " + source + "Texts.txt " +
+                                                   source + "Levels.txt out Isle.txt");
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_EQ(run.Err, c.Error);
+    }
+    WriteText(dir.Path / "Isle.txt", "[First]\ntitle | A | А\n[Levels]\ntitle | ONE | ОДИН\nline | a | а\n");
+    const TToolRun run = RunTool(dir.Path, std::string(ZEPHRONA_TOOLS_DIR) + "/hudart " + source + "Texts.txt " +
+                                               source + "Levels.txt out Isle.txt");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "hudart: Isle.txt: no text \"subtitle\" in [First]\n");
+    EXPECT_FALSE(fs::exists(dir.Path / "out")) << "nothing is drawn for a set that cannot be drawn whole";
+}
+
 // The build's images come out the same every time: a second run writes the staged files again, byte
-// for byte.
+// for byte, the add-on sets' pictures with them.
 TEST(HudArtTool, DrawsTheSameBytesEveryTime)
 {
     const TTempDir dir("hudart-again");
     const std::string source = ZEPHRONA_SOURCE_DIR "/content/hudart/";
+    // The add-on sets' texts files are the other ".txt" files beside the two.
+    std::string sets;
+    for (const auto &entry : fs::directory_iterator(source))
+        if (const std::string name = entry.path().filename().string();
+            entry.path().extension() == ".txt" && name != "Texts.txt" && name != "Levels.txt")
+            sets += " " + entry.path().string();
     const TToolRun run = RunTool(dir.Path, std::string(ZEPHRONA_TOOLS_DIR) + "/hudart " + source + "Texts.txt " + source +
-                                               "Levels.txt out");
+                                               "Levels.txt out" + sets);
     ASSERT_EQ(run.Status, 0) << run.Err;
     int compared = 0;
     for (const auto &entry : fs::recursive_directory_iterator(dir.Path / "out")) {

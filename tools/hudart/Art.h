@@ -37,3 +37,18 @@ void DrawHudImages(const TArt &art);      // "Data\HUD\"
 void DrawScreens(const TArt &art);        // the full-screen pictures of "Data\Menu\"
 void DrawPanels(const TArt &art);         // headings, weapon cards and buttons, the loading bar
 void DrawLevelImages(const TArt &art);    // "Data\Maps\LevelN_number.png", "LevelN_text.png"
+// One mission's pictures for the loading screen: "Data\Maps\<Stem>_number.png" (the level's number,
+// "of Count" beside it) and "<Stem>_text.png" with its Russian twin.
+void DrawLevelPictures(const TArt &art, const std::string &stem, const TLevel &level, int count);
+
+// An add-on map set, from its texts file (see content/hudart/Reef.txt), named after the file. Throws
+// std::runtime_error naming the file when it lacks a text its pictures need.
+struct TAddOnSet {
+    explicit TAddOnSet(const std::string &path);
+    TTexts              Texts;
+    std::string         Name;     // "Reef" for "Reef.txt"
+    std::vector<TLevel> Levels;   // its missions, numbered from 1
+};
+// The set's pictures: the main page's button, its first and last screens and its missions' loading
+// pictures.
+void DrawAddOnSet(const TArt &art, const TAddOnSet &set);

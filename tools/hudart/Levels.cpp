@@ -1,5 +1,6 @@
 // The level pictures of the loading screen, kept beside each mission script: "LevelN_number.png" (the
-// same in both languages) and "LevelN_text.png" with its Russian twin "LevelN_text_rus.png".
+// same in both languages) and "LevelN_text.png" with its Russian twin "LevelN_text_rus.png"; an
+// add-on set's missions get theirs under their own names ("Reef2_number.png" for "Reef2.ses").
 
 #include "tools/hudart/Art.h"
 #include "tools/hudart/Shapes.h"
@@ -16,7 +17,7 @@ TColor Chrome(float t)
                 t);
 }
 
-void Number(const TArt &art, const TLevel &level, int count)
+void Number(const TArt &art, const std::string &stem, const TLevel &level, int count)
 {
     TCanvas canvas(256, 128);
     TMask digits(256, 128), total(256, 128), rule(256, 128);
@@ -30,10 +31,10 @@ void Number(const TArt &art, const TLevel &level, int count)
     canvas.Paint(digits, 0, 0, [&](int, int y) { return Chrome((float(y) - (baseline - cap)) / cap); });
     PaintGlow(canvas, Dilate(total, 1), Palette::Night, 2, 0.8f);
     PaintSolid(canvas, Union(total, rule), Palette::Amber);
-    canvas.Save(art.Out("Maps", "Level" + std::to_string(level.Number) + "_number"));
+    canvas.Save(art.Out("Maps", stem + "_number"));
 }
 
-void Title(const TArt &art, const TLevel &level, int language)
+void Title(const TArt &art, const std::string &stem, const TLevel &level, int language)
 {
     TCanvas canvas(512, 128);
     TMask title(512, 128), rule(512, 128), line(512, 128);
@@ -47,16 +48,20 @@ void Title(const TArt &art, const TLevel &level, int language)
     PaintSolid(canvas, title, Palette::AmberLight);
     PaintSolid(canvas, rule, Palette::Amber);
     PaintSolid(canvas, line, Palette::Pale);
-    canvas.Save(art.Out("Maps", "Level" + std::to_string(level.Number) + "_text", language));
+    canvas.Save(art.Out("Maps", stem + "_text", language));
 }
 
 } // namespace
 
+void DrawLevelPictures(const TArt &art, const std::string &stem, const TLevel &level, int count)
+{
+    Number(art, stem, level, count);
+    for (int language = 0; language < LanguageCount; ++language)
+        Title(art, stem, level, language);
+}
+
 void DrawLevelImages(const TArt &art)
 {
-    for (const TLevel &level : art.Levels) {
-        Number(art, level, int(art.Levels.size()));
-        for (int language = 0; language < LanguageCount; ++language)
-            Title(art, level, language);
-    }
+    for (const TLevel &level : art.Levels)
+        DrawLevelPictures(art, "Level" + std::to_string(level.Number), level, int(art.Levels.size()));
 }
