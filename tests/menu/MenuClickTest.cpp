@@ -157,7 +157,7 @@ TEST_F(MenuClicks, ANewPlayerAndChangedOptionsAreKeptAcrossARestart)
     Click(58, 140);     // MUSIC: one step down
     Click(0, -20);      // BACK
     Click(0, -6);       // GAME
-    Click(282, -12);    // INVERT: on
+    Click(282, 12);     // INVERT: on
     Click(0, -196);     // BACK: stores the game options
     Click(0, -96);      // BACK to the main page
     ExitGame();
